@@ -1,0 +1,26 @@
+# dexal_add_test(name SOURCES ... LIBS ...): one GoogleTest program, registered with CTest.
+# Cross builds run it through CMAKE_CROSSCOMPILING_EMULATOR (Wine).
+function(dexal_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} dexal_test_support GTest::gtest_main GTest::gmock)
+  dexal_set_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# dexal_add_fuzzer(name SOURCES ... LIBS ...): a libFuzzer target, only in the fuzz preset.
+function(dexal_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT DEXAL_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  dexal_set_warnings(${name})
+endfunction()

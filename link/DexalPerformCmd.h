@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/DexalCmd.h"
+
+namespace Dexal {
+
+class DexalSerialLink;
+
+// The tester's text for a reply status.
+std::string StatusText(std::uint16_t status);
+
+// Performs commands over the serial link: one request frame, one reply frame, three attempts.
+class DexalPerformCmd : public DexalCmdBaseVisitor {
+ public:
+  static constexpr std::size_t kReplyHeader = 8;
+  static constexpr std::uint32_t kMaxChunk = 4096;
+
+  explicit DexalPerformCmd(DexalSerialLink* serialLink) : link(serialLink) {}
+
+  bool visit(DexalCmdSetRTC& cmd) override;
+  bool visit(DexalCmdFirmWareVersion& cmd) override;
+  bool visit(DexalCmdServiceDate& cmd) override;
+  bool visit(DexalCmdEndDownload& cmd) override;
+  bool visit(DexalCmdResultData& cmd) override;
+  bool visit(DexalCmdResultInfo& cmd) override;
+  bool visit(DexalCmdResultCount& cmd) override;
+  bool visit(DexalCmdSerialNumber& cmd) override;
+
+  // True when a reply that belongs to the request was accepted; false when every attempt
+  // failed. Throws when a reply is too short to have a header.
+  bool Transact(DexalCmdBase& cmd, const ByteVector& payload);
+
+  DexalSerialLink* link;
+
+ private:
+  // Transact, then the status check; throws the link or status error text.
+  void Perform(DexalCmdBase& cmd, const ByteVector& payload, const char* context);
+};
+
+}  // namespace Dexal

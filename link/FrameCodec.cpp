@@ -1,0 +1,121 @@
+#include "link/FrameCodec.h"
+
+#include "link/Crc32.h"
+
+namespace Dexal {
+namespace {
+
+void PutEscaped(ByteVector& out, std::uint8_t byte) {
+  if (byte == kFrameStart || byte == kFrameEnd || byte == kFrameEscape) {
+    out.push_back(kFrameEscape);
+    out.push_back(static_cast<std::uint8_t>(byte + 3));
+  } else {
+    out.push_back(byte);
+  }
+}
+
+}  // namespace
+
+ByteVector EncodeFrame(const ByteVector& data) {
+  const auto length = static_cast<std::uint16_t>(data.size());
+  ByteVector out;
+  out.reserve(2 * (data.size() + 6) + 2);
+  out.push_back(kFrameStart);
+  std::uint32_t crc = kCrcInitial;
+  auto put = [&](std::uint8_t byte) {
+    crc = CrcUpdate(crc, byte);
+    PutEscaped(out, byte);
+  };
+  put(static_cast<std::uint8_t>(length & 0xFF));
+  put(static_cast<std::uint8_t>(length >> 8));
+  for (std::uint8_t byte : data) put(byte);
+  const std::uint32_t sent = crc;
+  for (int shift = 0; shift < 32; shift += 8) {
+    PutEscaped(out, static_cast<std::uint8_t>(sent >> shift));
+  }
+  out.push_back(kFrameEnd);
+  return out;
+}
+
+void FrameReceiver::Reset() {
+  state_ = State::Idle;
+  escape_ = false;
+  crc_ = kCrcInitial;
+  length_ = 0;
+  lengthBytes_ = 0;
+  crcBytes_ = 0;
+  data_.clear();
+}
+
+void FrameReceiver::Drop() {
+  if (state_ != State::Idle) ++dropped_;
+  state_ = State::Idle;
+  data_.clear();
+}
+
+bool FrameReceiver::Feed(std::uint8_t byte) {
+  const bool escaped = escape_;
+  escape_ = false;
+  if (byte == kFrameStart) {
+    if (state_ != State::Idle) ++dropped_;
+    data_.clear();
+    length_ = 0;
+    lengthBytes_ = 0;
+    crcBytes_ = 0;
+    crc_ = kCrcInitial;
+    state_ = State::Length;
+    return false;
+  }
+  if (byte == kFrameEnd) {
+    if (state_ == State::Complete && crc_ == 0) {
+      state_ = State::Idle;
+      return true;
+    }
+    Drop();
+    return false;
+  }
+  if (byte == kFrameEscape) {
+    if (state_ == State::Idle || state_ == State::Complete || escaped) {
+      Drop();
+    } else {
+      escape_ = true;
+    }
+    return false;
+  }
+  if (escaped) {
+    if (byte < 0xFD) {
+      Drop();
+      return false;
+    }
+    byte = static_cast<std::uint8_t>(byte - 3);
+  }
+  crc_ = CrcUpdate(crc_, byte);
+  switch (state_) {
+    case State::Length:
+      length_ |= static_cast<std::uint32_t>(byte) << (8 * lengthBytes_);
+      if (++lengthBytes_ == 2) {
+        if (length_ == 0 || length_ > kMaxFrameData) {
+          Drop();
+        } else {
+          data_.reserve(length_);
+          state_ = State::Data;
+        }
+      }
+      break;
+    case State::Data:
+      data_.push_back(byte);
+      if (data_.size() == length_) state_ = State::Crc;
+      break;
+    case State::Crc:
+      if (++crcBytes_ == 4) state_ = State::Complete;
+      break;
+    case State::Complete:
+      Drop();
+      break;
+    case State::Idle:
+      break;
+  }
+  return false;
+}
+
+}  // namespace Dexal

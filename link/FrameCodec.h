@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "link/ByteVector.h"
+
+namespace Dexal {
+
+constexpr std::uint8_t kFrameStart = 0xFA;
+constexpr std::uint8_t kFrameEnd = 0xFB;
+constexpr std::uint8_t kFrameEscape = 0xFC;
+constexpr std::size_t kMaxFrameData = 4104;
+
+// The whole frame as it goes on the wire: markers, escaped length, data and CRC.
+ByteVector EncodeFrame(const ByteVector& data);
+
+// Byte-at-a-time receiver of frames. A frame that fails (bad CRC, bad escape, length out of
+// range, stray byte after the CRC) is discarded with everything gathered for it.
+class FrameReceiver {
+ public:
+  enum class State { Idle, Length, Data, Crc, Complete };
+
+  // True when this byte completed a valid frame; Data() then holds its data bytes.
+  bool Feed(std::uint8_t byte);
+
+  [[nodiscard]] const ByteVector& Data() const { return data_; }
+  ByteVector& MutableData() { return data_; }
+  [[nodiscard]] State CurrentState() const { return state_; }
+  // Number of frames dropped since construction (for fault reports).
+  [[nodiscard]] std::size_t DroppedFrames() const { return dropped_; }
+
+  void Reset();
+
+ private:
+  void Drop();
+
+  State state_ = State::Idle;
+  bool escape_ = false;
+  std::uint32_t crc_ = 0xFFFFFFFFu;
+  std::uint32_t length_ = 0;
+  std::size_t lengthBytes_ = 0;
+  std::size_t crcBytes_ = 0;
+  std::size_t dropped_ = 0;
+  ByteVector data_;
+};
+
+}  // namespace Dexal

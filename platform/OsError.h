@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Dexal {
+
+// The calling thread's last OS error code (GetLastError / errno).
+std::uint32_t LastOsError();
+
+// The system's own text for an error code, as UTF-8.
+std::string OsErrorMessage(std::uint32_t code);
+
+// How the second line of a link error names the system ("Windows Reported Error ").
+const char* OsErrorLabel();
+
+// The code the system uses for "permission denied" when opening a device.
+bool IsPermissionDenied(std::uint32_t code);
+
+}  // namespace Dexal

@@ -1,0 +1,119 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/SerialPort.h"
+#include "platform/WideText.h"
+
+namespace Dexal {
+namespace {
+
+constexpr int kFirstByteWaitMs = 50;
+constexpr int kWriteWaitMs = 50;
+
+class PosixSerialPort final : public SerialPort {
+ public:
+  ~PosixSerialPort() override { Close(); }
+
+  PortOpenResult Open(const std::wstring& portName) override {
+    Close();
+    const std::string path = Utf8FromWideText(portName);
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+      const auto error = static_cast<std::uint32_t>(errno);
+      fd_ = -1;
+      return {PortOpenResult::Stage::OpenFailed, error};
+    }
+    if (!Configure()) {
+      return {PortOpenResult::Stage::ConfigureFailed, static_cast<std::uint32_t>(errno)};
+    }
+    return {};
+  }
+
+  void Close() override {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+
+  [[nodiscard]] bool IsOpen() const override { return fd_ >= 0; }
+
+  bool Write(const std::uint8_t* data, std::size_t size, std::size_t& written,
+             std::uint32_t& osError) override {
+    written = 0;
+    pollfd pfd{fd_, POLLOUT, 0};
+    const int ready = ::poll(&pfd, 1, kWriteWaitMs);
+    if (ready < 0) {
+      if (errno == EINTR) return true;
+      osError = static_cast<std::uint32_t>(errno);
+      return false;
+    }
+    if (ready == 0) return true;  // the caller's deadline decides
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) return true;
+      osError = static_cast<std::uint32_t>(errno);
+      return false;
+    }
+    written = static_cast<std::size_t>(n);
+    return true;
+  }
+
+  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
+            std::uint32_t& osError) override {
+    received = 0;
+    pollfd pfd{fd_, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, kFirstByteWaitMs);
+    if (ready < 0) {
+      if (errno == EINTR) return true;
+      osError = static_cast<std::uint32_t>(errno);
+      return false;
+    }
+    if (ready == 0) return true;
+    const ssize_t n = ::read(fd_, buffer, capacity);
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) return true;
+      osError = static_cast<std::uint32_t>(errno);
+      return false;
+    }
+    if (n == 0 && (pfd.revents & POLLHUP) != 0) {
+      // The other end went away; report it instead of spinning on an empty line.
+      osError = EIO;
+      return false;
+    }
+    received = static_cast<std::size_t>(n);
+    return true;
+  }
+
+ private:
+  bool Configure() {
+    if (::ioctl(fd_, TIOCEXCL) != 0) return false;
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return false;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, B921600) != 0 || ::cfsetospeed(&tio, B921600) != 0) return false;
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
+    // A pseudo-terminal has no modem lines; a real adapter honours these.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    (void)::ioctl(fd_, TIOCMBIS, &lines);
+    return true;
+  }
+
+  int fd_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<PosixSerialPort>(); }
+
+}  // namespace Dexal
