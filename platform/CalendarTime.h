@@ -21,7 +21,6 @@ bool LocalFromCalendarTime(CalendarTime time, std::tm& fields);
 CalendarTime CurrentCalendarTime();
 
 // Local fields for a date at midnight, with the daylight-saving flag left to the C library.
-std::tm LocalDateFields(int year, int month, int day, int hour = 0, int minute = 0,
-                        int second = 0);
+std::tm LocalDateFields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 }  // namespace Dexal

@@ -1,0 +1,71 @@
+#include "tests/support/FakeSerialPort.h"
+
+#include <algorithm>
+
+namespace Dexal::testing {
+
+PortOpenResult FakeSerialPort::Open(const std::wstring& portName) {
+  openedNames.push_back(portName);
+  if (failOpenAt == PortOpenResult::Stage::OpenFailed) {
+    open_ = false;
+    return {failOpenAt, openError};
+  }
+  open_ = true;
+  if (failOpenAt == PortOpenResult::Stage::ConfigureFailed) return {failOpenAt, openError};
+  return {};
+}
+
+void FakeSerialPort::Deliver(const ByteVector& bytes, std::uint32_t afterMs) {
+  if (bytes.empty()) return;
+  pending_.push_back({ticks_.now + afterMs, bytes});
+}
+
+void FakeSerialPort::MoveArrived() {
+  while (!pending_.empty() && static_cast<std::int32_t>(pending_.front().at - ticks_.now) <= 0) {
+    ready_.insert(ready_.end(), pending_.front().bytes.begin(), pending_.front().bytes.end());
+    pending_.pop_front();
+  }
+}
+
+bool FakeSerialPort::Write(const std::uint8_t* data, std::size_t size, std::size_t& written,
+                           std::uint32_t& osError) {
+  written = 0;
+  if (writeFailures > 0) {
+    --writeFailures;
+    osError = failError;
+    return false;
+  }
+  if (writesStall) {
+    ticks_.now += 10;
+    return true;
+  }
+  ByteVector bytes(data, data + size);
+  writeCalls.push_back(bytes);
+  written = size;
+  if (peer) Deliver(peer(bytes), peerDelayMs);
+  return true;
+}
+
+bool FakeSerialPort::Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
+                          std::uint32_t& osError) {
+  received = 0;
+  if (readFailures > 0) {
+    --readFailures;
+    osError = failError;
+    return false;
+  }
+  MoveArrived();
+  if (ready_.empty()) {
+    // Wait for the first byte, at most 50 ms.
+    std::uint32_t wait = 50;
+    if (!pending_.empty()) wait = std::min<std::uint32_t>(wait, pending_.front().at - ticks_.now);
+    ticks_.now += wait;
+    MoveArrived();
+  }
+  received = std::min({capacity, readChunkLimit, ready_.size()});
+  std::copy_n(ready_.begin(), received, buffer);
+  ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(received));
+  return true;
+}
+
+}  // namespace Dexal::testing

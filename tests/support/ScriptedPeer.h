@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "link/ByteVector.h"
+#include "link/FrameCodec.h"
+
+namespace Dexal::testing {
+
+struct Request {
+  std::uint16_t sequence = 0;
+  std::uint16_t code = 0;
+  ByteVector payload;
+};
+
+// Reply data for a request: code, sequence, status, status2 and payload, little-endian.
+ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t status = 0,
+                     const ByteVector& payload = {}, std::uint16_t status2 = 0);
+
+void PutWord(ByteVector& out, std::uint16_t value);
+void PutLong(ByteVector& out, std::uint32_t value);
+
+// Turns request frames into calls of `answer`; its reply data goes back as one frame
+// (nothing when it returns nullopt). Every request is kept in `requests`.
+class ScriptedPeer {
+ public:
+  using Answer = std::function<std::optional<ByteVector>(const Request&)>;
+
+  explicit ScriptedPeer(Answer answer) : answer_(std::move(answer)) {}
+  ByteVector operator()(const ByteVector& written);
+
+  std::vector<Request> requests;
+
+ private:
+  Answer answer_;
+  FrameReceiver receiver_;
+};
+
+}  // namespace Dexal::testing
