@@ -1,0 +1,87 @@
+# The project's entry points; each installs the Debian packages it needs.
+SHELL := /bin/bash
+JOBS ?= 2
+FUZZ_SECONDS ?= 60
+
+NATIVE_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
+                   libcli11-dev libserialport-dev pkg-config python3
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+GUI_PACKAGES := xvfb xdotool imagemagick x11-apps
+
+export WINEPREFIX := $(CURDIR)/build/wine/prefix
+export WINEDEBUG := -all
+export WINEDLLOVERRIDES := mscoree,mshtml=
+export WINEARCH := win64
+
+.PHONY: all test demo windows bench fuzz deps-native deps-windows deps-fuzz native-test \
+        windows-test wine-prefix clean
+
+all: demo
+
+deps-native:
+	@cmake/ensure-packages.sh $(NATIVE_PACKAGES)
+
+deps-windows:
+	@cmake/ensure-packages.sh $(WINDOWS_PACKAGES) $(GUI_PACKAGES)
+
+deps-fuzz:
+	@cmake/ensure-packages.sh $(FUZZ_PACKAGES)
+
+# Native suites with address and undefined-behaviour sanitizers, then the Windows build under Wine.
+test: native-test windows-test
+
+native-test: deps-native
+	cmake --preset asan
+	cmake --build --preset asan -j$(JOBS)
+	ctest --preset asan -j$(JOBS)
+
+wine-prefix: deps-windows
+	@tests/wine/init-prefix.sh
+
+windows-test: deps-native deps-windows wine-prefix
+	cmake --preset mingw
+	cmake --build --preset mingw -j$(JOBS)
+	ctest --preset mingw
+
+release: deps-native
+	cmake --preset release
+	cmake --build --preset release -j$(JOBS)
+
+demo: release
+	@if [ -x build/release/cli/dexal-download ]; then \
+	  cp build/release/cli/dexal-download build/dexal-download; \
+	  cp build/release/tester/dexal-tester-sim build/dexal-tester-sim; \
+	  build/dexal-download --simulate --output demo.csv && \
+	  echo "Demo download written to $(CURDIR)/demo.csv:" \
+	       "$$(grep -c '^Asset ID' demo.csv) results."; \
+	else echo "The command-line program is not built yet."; fi
+
+windows: deps-native deps-windows
+	cmake --preset mingw
+	cmake --build --preset mingw -j$(JOBS)
+	mkdir -p dist
+	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe; do \
+	  if [ -f build/mingw/$$exe ]; then cp build/mingw/$$exe dist/; echo "dist/$$(basename $$exe)"; fi; \
+	done
+
+bench: release
+	@for b in $$(find build/release/bench -type f -executable -name 'bench_*' | sort); do \
+	  echo "== $$b"; "$$b" --benchmark_min_time=0.2 || exit 1; \
+	done
+
+fuzz: deps-native deps-fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j$(JOBS)
+	@set -e; for f in $$(find build/fuzz/fuzz -type f -executable -name 'fuzz_*' | sort); do \
+	  name=$$(basename $$f); work=build/fuzz/corpus/$$name; mkdir -p $$work; \
+	  seeds=fuzz/corpus/$$name; [ -d $$seeds ] || seeds=; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  if ! $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build/fuzz/ \
+	      $$work $$seeds > build/fuzz/$$name.log 2>&1; then \
+	    tail -n 40 build/fuzz/$$name.log; echo "$$name found a crash"; exit 1; \
+	  fi; grep -E 'stat::number_of_executed_units' build/fuzz/$$name.log || true; \
+	done
+
+clean:
+	rm -rf build dist demo.csv
