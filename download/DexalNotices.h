@@ -20,8 +20,8 @@ class DexalNotices {
   virtual void Warn(const std::string& /*text*/) {}
 
   // Result `index` (0-based) of `count` is being fetched; `bytes` received on the line so far.
-  virtual void Progress(std::uint32_t /*index*/, std::uint32_t /*count*/,
-                        std::uint64_t /*bytes*/) {}
+  virtual void Progress(std::uint32_t /*index*/, std::uint32_t /*count*/, std::uint64_t /*bytes*/) {
+  }
 };
 
 }  // namespace Dexal

@@ -1,0 +1,37 @@
+#include "cli/ConsoleNotices.h"
+
+namespace Dexal {
+
+void ConsoleNotices::EndProgressLine() {
+  if (progressShown_) {
+    std::fputs("\n", out_);
+    progressShown_ = false;
+  }
+}
+
+void ConsoleNotices::Notify(const std::string& caption, const std::string& text,
+                            NoticeKind /*kind*/) {
+  EndProgressLine();
+  std::fprintf(out_, "[%s] %s\n", caption.c_str(), text.c_str());
+  std::fflush(out_);
+  lastCaption_ = caption;
+  if (caption == "Download" && text.rfind("Download complete", 0) == 0) completed_ = true;
+}
+
+void ConsoleNotices::Warn(const std::string& text) {
+  EndProgressLine();
+  std::fprintf(out_, "warning: %s\n", text.c_str());
+  std::fflush(out_);
+}
+
+void ConsoleNotices::Progress(std::uint32_t index, std::uint32_t count, std::uint64_t bytes) {
+  if (!showProgress_) return;
+  const std::uint32_t shown = index < count ? index + 1 : count;
+  std::fprintf(out_, "\rresult %u of %u, %llu bytes received   ", static_cast<unsigned>(shown),
+               static_cast<unsigned>(count), static_cast<unsigned long long>(bytes));
+  std::fflush(out_);
+  progressShown_ = true;
+  if (index >= count) EndProgressLine();
+}
+
+}  // namespace Dexal

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "download/DexalNotices.h"
+
+namespace Dexal {
+
+// Notices of a download on the console: "[Caption] text" and "warning: " lines on stderr,
+// and a progress line when stderr is a terminal.
+class ConsoleNotices final : public DexalNotices {
+ public:
+  ConsoleNotices(std::FILE* out, bool showProgress) : out_(out), showProgress_(showProgress) {}
+
+  void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override;
+  void Warn(const std::string& text) override;
+  void Progress(std::uint32_t index, std::uint32_t count, std::uint64_t bytes) override;
+
+  // True when the download reached "Download complete".
+  [[nodiscard]] bool Completed() const { return completed_; }
+  [[nodiscard]] const std::string& LastCaption() const { return lastCaption_; }
+
+ private:
+  void EndProgressLine();
+
+  std::FILE* out_;
+  bool showProgress_;
+  bool progressShown_ = false;
+  bool completed_ = false;
+  std::string lastCaption_;
+};
+
+}  // namespace Dexal

@@ -1,0 +1,100 @@
+// dexal-download: the dialog's download from a command line.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/ConsoleNotices.h"
+#include "cli/ConsoleTerminal.h"
+#include "cli/PermissionHint.h"
+#include "cli/PortListing.h"
+#include "cli/SimulatedTester.h"
+#include "download/DexalSerialDownloader.h"
+#include "platform/WideText.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;
+
+struct Options {
+  std::string port;
+  std::string output;
+  bool graphPoints = false;
+  bool setClock = false;
+  bool simulate = false;
+  bool listPorts = false;
+};
+
+int RunDownload(const Options& options) {
+  using namespace Dexal;
+  std::unique_ptr<SimulatedTester> simulated;
+  std::wstring portName = WideTextFromUtf8(options.port);
+  if (options.simulate) {
+    std::string error;
+    simulated = SimulatedTester::Start(error);
+    if (!simulated) {
+      std::fprintf(stderr, "dexal-download: cannot start the simulated tester: %s\n",
+                   error.c_str());
+      return kExitFailed;
+    }
+    portName = WideTextFromUtf8(simulated->PortName());
+  }
+  ConsoleNotices notices(stderr, StderrIsTerminal());
+  {
+    DexalSerialDownloader downloader(portName, WideTextFromUtf8(options.output), notices);
+    downloader.setClock = options.setClock;
+    downloader.outputGraphPoints = options.graphPoints;
+    downloader.Download();
+    const std::string hint = PermissionHint(downloader.link, options.port);
+    if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.c_str());
+  }
+  return notices.Completed() ? 0 : kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Downloads the stored results of a Dexal tester into a CSV file.", "dexal-download"};
+  Options options;
+  auto* port = app.add_option("--port", options.port,
+                              "serial port of the tester: a device path on Linux (/dev/ttyUSB0), "
+                              "a COM name on Windows (COM3)");
+  auto* output = app.add_option("--output", options.output,
+                                "CSV file to write; its former contents are replaced");
+  app.add_flag("--graph-points", options.graphPoints,
+               "write the graph points of every pulse into the CSV file");
+  app.add_flag("--set-clock", options.setClock,
+               "set the tester's clock from this computer's clock after the results");
+  auto* simulate = app.add_flag("--simulate", options.simulate,
+                                "download from the built-in demo tester, emulated on a "
+                                "pseudo-terminal (Linux)");
+  auto* list = app.add_flag("--list-ports", options.listPorts, "list the serial ports and exit");
+  app.set_version_flag("--version", "dexal-download 1.0.0.1");
+  port->excludes(simulate);
+  list->excludes(port)->excludes(simulate)->excludes(output);
+  app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");
+
+  try {
+    std::vector<std::string> args = Dexal::CommandLineArguments(argc, argv);
+    std::reverse(args.begin(), args.end());
+    app.parse(args);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitUsage;
+  }
+
+  if (options.listPorts) {
+    std::fputs(Dexal::PortListText(Dexal::ListConsolePorts()).c_str(), stdout);
+    return 0;
+  }
+  if (options.output.empty() || (options.port.empty() && !options.simulate)) {
+    std::fprintf(stderr,
+                 "dexal-download: give --output FILE and either --port PORT or --simulate\n"
+                 "Run with --help for more information.\n");
+    return kExitUsage;
+  }
+  return RunDownload(options);
+}

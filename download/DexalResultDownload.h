@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "download/DexalTesterInfo.h"
+
+namespace Dexal {
+
+class DexalPerformCmd;
+class DexalSerialDownloader;
+
+// Serial number, firmware version and service date, in that order; none when a command
+// reports failure without throwing.
+std::unique_ptr<DexalTesterInfo> ReadTesterInfo(DexalPerformCmd& perform);
+
+// One result from the tester to the CSV file, in up to three attempts. False when the result
+// was skipped because its test type is not known. Throws only "The download was aborted".
+bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
+                    const DexalTesterInfo& testerInfo, std::uint16_t index);
+
+}  // namespace Dexal

@@ -1,0 +1,92 @@
+#include "download/DexalSerialDownloader.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "csv/DexalCSVwriter.h"
+#include "download/DexalNotices.h"
+#include "download/DexalResultDownload.h"
+#include "link/DexalPerformCmd.h"
+#include "platform/SerialPort.h"
+#include "platform/TickCount.h"
+
+namespace Dexal {
+namespace {
+
+std::string CompletionText(std::uint32_t skipped) {
+  std::string text = "Download complete";
+  if (skipped == 1) {
+    text += "\n1 result was skipped because its test type is not known.";
+  } else if (skipped > 1) {
+    text += "\n" + std::to_string(skipped) +
+            " results were skipped because their test type is not known.";
+  }
+  return text;
+}
+
+}  // namespace
+
+DexalSerialDownloader::DexalSerialDownloader(std::wstring port, std::wstring output,
+                                             DexalNotices& notices_)
+    : portName(std::move(port)), outputPath(std::move(output)), notices(notices_) {}
+
+DexalSerialDownloader::DexalSerialDownloader(std::wstring port, std::wstring output,
+                                             DexalNotices& notices_,
+                                             std::unique_ptr<SerialPort> serialPort,
+                                             TickSource& ticks)
+    : link(std::move(serialPort), ticks),
+      portName(std::move(port)),
+      outputPath(std::move(output)),
+      notices(notices_) {}
+
+DexalSerialDownloader::~DexalSerialDownloader() { link.Close(); }
+
+void DexalSerialDownloader::Download() {
+  if (!link.Open(portName)) {
+    notices.Notify("Communication error", link.ErrorText(), NoticeKind::Warning);
+    return;
+  }
+  try {
+    DexalPerformCmd perform(&link);
+    DexalCmdResultCount count;
+    perform.visit(count);
+    std::uint32_t skipped = 0;
+    if (count.resultCount == 0) {
+      notices.Notify("Download", "No results queued for download, is the tester in download mode?",
+                     NoticeKind::Information);
+    } else {
+      // Result indices are 16 bits wide on the wire.
+      if (count.resultCount > std::numeric_limits<std::uint16_t>::max()) {
+        throw std::runtime_error("Result count from tester is out of range");
+      }
+      std::unique_ptr<DexalTesterInfo> testerInfo = ReadTesterInfo(perform);
+      if (testerInfo) {
+        {
+          DexalCSVwriter header(outputPath, false);
+          header.TruncateFile();
+          header.WriteTesterHeader(*testerInfo);
+        }
+        for (std::uint32_t index = 0; index < count.resultCount; ++index) {
+          notices.Progress(index, count.resultCount, link.BytesReceived());
+          if (!DownloadResult(perform, *this, *testerInfo, static_cast<std::uint16_t>(index))) {
+            ++skipped;
+          }
+        }
+        notices.Progress(count.resultCount, count.resultCount, link.BytesReceived());
+      }
+    }
+    if (setClock) {
+      DexalCmdSetRTC rtc;
+      perform.visit(rtc);
+    }
+    DexalCmdEndDownload end;
+    perform.visit(end);
+    notices.Notify("Download", CompletionText(skipped), NoticeKind::Information);
+  } catch (const std::runtime_error& e) {
+    notices.Notify("Runtime Error", e.what(), NoticeKind::Error);
+  } catch (const std::exception& e) {
+    notices.Notify("Exception", e.what(), NoticeKind::Error);
+  }
+}
+
+}  // namespace Dexal
