@@ -72,8 +72,8 @@ std::string StatusText(std::uint16_t status) {
 }
 
 bool DexalPerformCmd::Transact(DexalCmdBase& cmd, const ByteVector& payload) {
-  ByteVector request(4);
-  request.insert(request.end(), payload.begin(), payload.end());
+  ByteVector request(4 + payload.size());
+  std::copy(payload.begin(), payload.end(), request.begin() + 4);
   cmd.reply.clear();
   for (std::uint8_t attempt = 0; attempt < cmd.retries; ++attempt) {
     cmd.sequence = link->NextSequence();

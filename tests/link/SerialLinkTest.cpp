@@ -2,6 +2,7 @@
 
 #include "link/DexalSerialLink.h"
 #include "link/FrameCodec.h"
+#include "platform/OsError.h"
 #include "tests/support/FakeSerialPort.h"
 
 namespace Dexal {
@@ -41,7 +42,7 @@ TEST_F(LinkFixture, OpenResetsSequenceAndRecordsFailures) {
   EXPECT_TRUE(link->OpenedName().empty());
   const std::string text = link->ErrorText();
   EXPECT_EQ(FirstLine(text), "Protocol Error 1: Cannot open COM port.");
-  EXPECT_NE(text.find("\nSystem Reported Error 2: "), std::string::npos) << text;
+  EXPECT_NE(text.find(std::string("\n") + OsErrorLabel() + "2: "), std::string::npos) << text;
 
   port->failOpenAt = PortOpenResult::Stage::ConfigureFailed;
   EXPECT_FALSE(link->Open(L"COM5"));
