@@ -15,7 +15,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEARCH := win64
 
 .PHONY: all test demo windows bench fuzz deps-native deps-windows deps-fuzz native-test \
-        windows-test wine-prefix clean
+        windows-test wine-prefix lint clean
 
 all: demo
 
@@ -82,6 +82,12 @@ fuzz: deps-native deps-fuzz
 	    tail -n 40 build/fuzz/$$name.log; echo "$$name found a crash"; exit 1; \
 	  fi; grep -E 'stat::number_of_executed_units' build/fuzz/$$name.log || true; \
 	done
+
+# clang-tidy and cppcheck over the sources; any finding fails.
+lint: deps-native
+	@cmake/ensure-packages.sh clang-tidy cppcheck
+	cmake --preset asan
+	cmake/static-analysis.sh build/asan
 
 clean:
 	rm -rf build dist demo.csv

@@ -1,6 +1,7 @@
 #include "platform/WideText.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace Dexal {
 namespace {
@@ -35,17 +36,19 @@ void AppendWide(std::wstring& out, std::uint32_t cp) {
   out.push_back(static_cast<wchar_t>(cp));
 }
 
+std::uint32_t CodeUnit(wchar_t unit) { return static_cast<std::make_unsigned_t<wchar_t>>(unit); }
+
 }  // namespace
 
 std::string Utf8FromWideText(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    auto cp = static_cast<std::uint32_t>(text[i]);
+    std::uint32_t cp = CodeUnit(text[i]);
     if constexpr (sizeof(wchar_t) == 2) {
       if (cp >= 0xD800 && cp < 0xDC00) {
         if (i + 1 >= text.size()) return {};
-        const auto low = static_cast<std::uint32_t>(text[i + 1]);
+        const std::uint32_t low = CodeUnit(text[i + 1]);
         if (low < 0xDC00 || low >= 0xE000) return {};
         cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
         ++i;
