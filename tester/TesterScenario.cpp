@@ -1,0 +1,33 @@
+#include "tester/TesterScenario.h"
+
+#include "link/Crc32.h"
+
+namespace Dexal {
+namespace {
+
+void PutU32(ByteVector& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+}  // namespace
+
+std::uint32_t SegmentCrc(const ByteVector& segment) {
+  return CrcUpdate(kCrcInitial, segment.data(), segment.size());
+}
+
+ByteVector ResultBlockFrom(const StoredResult& result, bool badCriteriaCrc, bool badDataCrc) {
+  std::uint32_t criteriaCrc = result.criteriaCrc.value_or(SegmentCrc(result.criteria));
+  std::uint32_t dataCrc = result.dataCrc.value_or(SegmentCrc(result.data));
+  if (badCriteriaCrc) criteriaCrc = ~criteriaCrc;
+  if (badDataCrc) dataCrc = ~dataCrc;
+  ByteVector block;
+  block.reserve(result.criteria.size() + result.data.size() + 8);
+  block.insert(block.end(), result.criteria.begin(), result.criteria.end());
+  PutU32(block, criteriaCrc);
+  block.insert(block.end(), result.data.begin(), result.data.end());
+  PutU32(block, dataCrc);
+  return block;
+}
+
+}  // namespace Dexal

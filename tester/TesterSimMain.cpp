@@ -1,0 +1,111 @@
+// dexal-tester-sim: an emulated tester on a pseudo-terminal or a serial device.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "tester/DemoTester.h"
+#include "tester/ScenarioJson.h"
+#include "tester/TesterServer.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+void OnSignal(int) { gStop = 1; }
+
+std::string HexOf(const Dexal::ByteVector& bytes) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (std::uint8_t b : bytes) {
+    text += kHex[b >> 4];
+    text += kHex[b & 0xF];
+  }
+  return text;
+}
+
+std::string CodeText(std::uint16_t code) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04x", code);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string scenarioPath, devicePath, logPath;
+  std::vector<std::string> faultTexts;
+  bool pace = false;
+  bool once = false;
+
+  CLI::App app{
+      "Emulates a Dexal tester for the downloader: on a new pseudo-terminal (its path "
+      "is printed as \"PTY /dev/pts/N\") or on a serial device.",
+      "dexal-tester-sim"};
+  app.add_option("--scenario", scenarioPath,
+                 "scenario JSON file (default: the built-in demo tester)")
+      ->check(CLI::ExistingFile);
+  app.add_option("--device", devicePath,
+                 "serve on this serial device instead of a pseudo-terminal");
+  app.add_flag("--pace", pace, "give every byte its wire time at 921600 baud");
+  app.add_option("--log", logPath, "write every request received to FILE as JSON lines");
+  app.add_option("--fault", faultTexts, "inject a fault (repeatable): " + Dexal::FaultSyntaxHelp());
+  app.add_flag("--once", once, "exit after the end-download command has been answered");
+  CLI11_PARSE(app, argc, argv);
+
+  Dexal::TesterScenario scenario;
+  try {
+    scenario =
+        scenarioPath.empty() ? Dexal::DemoTesterScenario() : Dexal::LoadScenarioFile(scenarioPath);
+    for (const auto& text : faultTexts) scenario.faults.push_back(Dexal::ParseFault(text));
+  } catch (const std::exception& e) {
+    std::cerr << "dexal-tester-sim: " << e.what() << "\n";
+    return 2;
+  }
+
+  std::ofstream log;
+  if (!logPath.empty()) {
+    log.open(logPath, std::ios::trunc);
+    if (!log) {
+      std::cerr << "dexal-tester-sim: cannot write the log " << logPath << "\n";
+      return 2;
+    }
+  }
+
+  Dexal::TesterServer server(std::move(scenario), {devicePath, pace});
+  if (log.is_open()) {
+    server.SetRequestObserver([&log](const Dexal::RequestRecord& r) {
+      const auto ms =
+          std::chrono::duration_cast<std::chrono::milliseconds>(r.received.time_since_epoch())
+              .count();
+      nlohmann::json line{{"request", r.number},
+                          {"timeMs", ms},
+                          {"sequence", r.sequence},
+                          {"code", CodeText(r.code)},
+                          {"payload", HexOf(r.payload)}};
+      log << line.dump() << "\n" << std::flush;
+    });
+  }
+
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  std::string error;
+  if (!server.Start(error)) {
+    std::cerr << "dexal-tester-sim: " << error << "\n";
+    return 1;
+  }
+  if (devicePath.empty()) {
+    std::cout << "PTY " << server.PortPath() << std::endl;
+  } else {
+    std::cout << "DEVICE " << server.PortPath() << std::endl;
+  }
+
+  while (gStop == 0) {
+    if (server.WaitForEndDownload(std::chrono::milliseconds(100)) && once) break;
+  }
+  server.Stop();
+  return 0;
+}
