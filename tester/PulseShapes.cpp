@@ -41,7 +41,14 @@ std::vector<std::uint16_t> ScaledToEnergy(double joules, const PulseCalibration&
     }
     return samples;
   };
-  double peak = 1000.0;
+  double unit = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double v = shape(static_cast<double>(i) * kSampleSeconds);
+    unit += v * v;
+  }
+  unit *= kSampleSeconds / cal.loadOhms;
+  if (!(unit > 0.0)) throw std::invalid_argument("pulse does not fit the samples");
+  double peak = std::sqrt(joules / unit);
   std::vector<std::uint16_t> samples;
   // Energy grows with the square of the peak; a few rounds absorb the rounding to counts.
   for (int round = 0; round < 6; ++round) {
