@@ -1,0 +1,116 @@
+#include "csv/DexalNumberFormat.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <system_error>
+
+namespace Dexal {
+namespace {
+
+// Large enough for any double in fixed notation with two decimals.
+using Buffer = std::array<char, 400>;
+
+void AppendChars(std::string& out, char* first, std::to_chars_result result) {
+  if (result.ec == std::errc()) out.append(first, static_cast<std::size_t>(result.ptr - first));
+}
+
+// True when value * 10^digits lies exactly halfway between two integers. A double is such a
+// tie only if value * 2^(digits+1) is an odd integer: value * 10^digits is then that integer
+// times 5^digits / 2.
+bool IsExactTie(double value, int digits) {
+  const double scaled = std::ldexp(std::fabs(value), digits + 1);
+  if (!(scaled < 0x1p53)) return false;  // already an even integer (or not finite)
+  return std::trunc(scaled) == scaled && std::fmod(scaled, 2.0) == 1.0;
+}
+
+void AppendTieAwayFromZero(std::string& out, double value, int digits) {
+  // |value| * 10^digits is exact here (the tie test bounds it well below 2^53); the next
+  // integer up is the rounded magnitude.
+  double power = 1.0;
+  for (int i = 0; i < digits; ++i) power *= 10.0;
+  const auto magnitude = static_cast<std::uint64_t>(std::floor(std::fabs(value) * power)) + 1u;
+  Buffer digitsText{};
+  const auto result =
+      std::to_chars(digitsText.data(), digitsText.data() + digitsText.size(), magnitude);
+  std::string text(digitsText.data(), result.ptr);
+  const auto width = static_cast<std::size_t>(digits) + 1;
+  if (text.size() < width) text.insert(0, width - text.size(), '0');
+  if (value < 0) out.push_back('-');
+  out.append(text, 0, text.size() - static_cast<std::size_t>(digits));
+  if (digits > 0) {
+    out.push_back('.');
+    out.append(text, text.size() - static_cast<std::size_t>(digits));
+  }
+}
+
+bool FitsInt32(double truncated) {
+  return truncated >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+         truncated <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
+}
+
+void AppendInt32(std::string& out, double truncated) {
+  if (!FitsInt32(truncated)) return;  // NaN fails the comparisons too
+  Buffer buffer{};
+  AppendChars(out, buffer.data(),
+              std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                            static_cast<std::int32_t>(truncated)));
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, double value, int digits) {
+  if (!std::isfinite(value)) return;
+  if (IsExactTie(value, digits)) {
+    AppendTieAwayFromZero(out, value, digits);
+    return;
+  }
+  Buffer buffer{};
+  AppendChars(out, buffer.data(),
+              std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                            std::chars_format::fixed, digits));
+}
+
+void AppendIntegerAddHalf(std::string& out, double value) {
+  AppendInt32(out, std::trunc(value + 0.5));
+}
+
+void AppendIntegerAwayFromZero(std::string& out, double value) {
+  AppendInt32(out, std::trunc(value > 0 ? value + 0.5 : value - 0.5));
+}
+
+void AppendGeneral(std::string& out, double value) {
+  if (!std::isfinite(value)) return;
+  Buffer buffer{};
+  AppendChars(out, buffer.data(),
+              std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                            std::chars_format::general, 6));
+}
+
+std::string FormatFixed(double value, int digits) {
+  std::string out;
+  AppendFixed(out, value, digits);
+  return out;
+}
+
+std::string FormatIntegerAddHalf(double value) {
+  std::string out;
+  AppendIntegerAddHalf(out, value);
+  return out;
+}
+
+std::string FormatIntegerAwayFromZero(double value) {
+  std::string out;
+  AppendIntegerAwayFromZero(out, value);
+  return out;
+}
+
+std::string FormatGeneral(double value) {
+  std::string out;
+  AppendGeneral(out, value);
+  return out;
+}
+
+}  // namespace Dexal
