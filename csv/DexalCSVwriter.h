@@ -1,0 +1,79 @@
+#pragma once
+
+#include <fstream>
+#include <string>
+
+#include "download/DexalTesterInfo.h"
+#include "results/DexalResult.h"
+
+namespace Dexal {
+
+// Appends decoded results to the CSV file, one section per result: header line, value line,
+// optional graph lines and an empty line. The file is open only while the writer works on it.
+//
+// Each section (and the tester header) is built in memory and written with one write, so a
+// failed write leaves no half section behind; it throws "Could not write to file\n" + path.
+class DexalCSVwriter : public DexalResultVisitor {
+ public:
+  // Opens the file for appending (created when missing); throws when it cannot.
+  DexalCSVwriter(std::wstring fileName, bool outputGraphPoints);
+  ~DexalCSVwriter() override;
+
+  DexalCSVwriter(const DexalCSVwriter&) = delete;
+  DexalCSVwriter& operator=(const DexalCSVwriter&) = delete;
+
+  // Opens the file at its end unless it is open already.
+  void OpenForAppend();
+  // Empties the file (creating it when missing) and leaves it closed.
+  void TruncateFile();
+  // The two lines with the tester's serial number and service date.
+  void WriteTesterHeader(const DexalTesterInfo& info);
+
+  // The nine common cells of a section's header and value lines, without a line end. They are
+  // added to the section being built, which the visit that ends it writes.
+  void WriteCommonHeaders();
+  void WriteCommonValues(const DexalResult& result);
+
+  bool visit(DexalPacerImmunityTest& result) override;
+  bool visit(DexalWaveformSimulatorTest& result) override;
+  bool visit(DexalGeneralObservationTest& result) override;
+  bool visit(DexalSensitivityTest& result) override;
+  bool visit(DexalRefractoryPeriodTest& result) override;
+  bool visit(DexalPacerPulseTest& result) override;
+  bool visit(DexalAEDPulseTest& result) override;
+  bool visit(DexalDefibSynchTest& result) override;
+  bool visit(DexalDefibPulseTest& result) override;
+  bool visit(DexalDefibChargeTest& result) override;
+
+ private:
+  enum class PulseKind { Defib, Pacer };
+
+  void BeginSection();
+  void EndSection();
+  void WritePending();
+  void CloseIfGood();
+
+  void Header(const char* text);
+  void TextCell(const std::string& text);
+  void QuotedCell(const std::string& text);
+  void FixedCell(double value, int digits);
+  void AddHalfCell(double value);
+  void AwayFromZeroCell(double value);
+  void EndLine();
+
+  void WaveformHeaders();
+  void WaveformValues(const DexalSimWaveForm& waveform);
+  void DefibHeaders();
+  void DefibValues(const DexalProfile& profile);
+  void PacerHeaders();
+  void PacerValues(const DexalProfile& profile);
+  void GraphLines(const DexalProfile* profile, float loadOhms, PulseKind kind);
+
+  std::wstring fileName;
+  std::ofstream file;
+  std::string separator;
+  bool outputGraphPoints;
+  std::string pending;  // the section being built
+};
+
+}  // namespace Dexal

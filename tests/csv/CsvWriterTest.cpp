@@ -1,0 +1,342 @@
+#include "csv/DexalCSVwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+#include "platform/CalendarTime.h"
+
+namespace Dexal {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kCommonHeaders =
+    "Asset ID,Asset Make,Asset Model,Asset Serial,Date,Test Type,Status,Comment,NominalLoad";
+
+class CsvWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() / (std::string("dexal-csv-") + info->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    path = dir / "out.csv";
+    date = CalendarTimeFromLocal(LocalDateFields(2014, 3, 7, 14, 5, 9));
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Contents() const {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  template <typename Record>
+  std::string Write(Record& record, bool graphPoints) {
+    DexalCSVwriter writer(path.wstring(), graphPoints);
+    EXPECT_TRUE(record.accept(writer));
+    return Contents();
+  }
+
+  template <typename Record>
+  void Fill(Record& record) {
+    record.assetId = "A1";
+    record.assetMake = "Make";
+    record.assetModel = "Model";
+    record.assetSerial = "S9";
+    record.testDate = date;
+    record.comment = "ok";
+    record.nominalLoad = 50;
+  }
+
+  std::string Common(const char* type) const {
+    return std::string("A1,\"Make\",\"Model\",\"S9\",2014-03-07T14:05:09,") + type +
+           ",Pass,\"ok\",50";
+  }
+
+  static std::unique_ptr<DexalProfile> Profile() {
+    auto profile = std::make_unique<DexalProfile>();
+    profile->energy = 150.25f;
+    profile->peakVoltage = 1500.4f;
+    profile->peakCurrent = 30.005f;
+    profile->minVoltage = -2.7f;
+    profile->maxVoltage = 1500.4f;
+    profile->pulseWidth = 0.00412f;
+    return profile;
+  }
+
+  fs::path dir;
+  fs::path path;
+  CalendarTime date = 0;
+  DexalCmdResultData data{nullptr, "T100"};
+};
+
+TEST_F(CsvWriter, DefibPulseWithoutProfileHasOnlyCommonCellsEvenWithGraphs) {
+  DexalDefibPulseTest record(&data);
+  Fill(record);
+  record.testType = 0x10;
+  EXPECT_EQ(Write(record, true),
+            std::string(kCommonHeaders) + "\r\n" + Common("Defib Pulse") + "\r\n\r\n");
+}
+
+TEST_F(CsvWriter, DefibChargeWithAndWithoutProfile) {
+  DexalDefibChargeTest record(&data);
+  Fill(record);
+  record.testType = 0x11;
+  record.chargeTime = 4.25f;  // exact tie
+  EXPECT_EQ(Write(record, true), std::string(kCommonHeaders) + ",DefibChargeTime\r\n" +
+                                     Common("Defib Charge") + ",4.3\r\n\r\n");
+  fs::remove(path);
+  record.profile = Profile();
+  record.profile->points = {{0.0, 1.0}};
+  record.loadOhms = 50.0f;
+  EXPECT_EQ(Write(record, false),
+            std::string(kCommonHeaders) +
+                ",DefibChargeTime,Defib Energy (J),Defib Peak Voltage (V),Defib Peak Current (A),"
+                "Defib Min Voltage (V),Defib Max Voltage (V),Defib Pulse Width (ms)\r\n" +
+                Common("Defib Charge") + ",4.3,150.3,1500,30.00,-2,1500,4.1\r\n\r\n");
+}
+
+TEST_F(CsvWriter, DefibGraphLinesFollowTheValueLine) {
+  DexalDefibPulseTest record(&data);
+  Fill(record);
+  record.testType = 0x10;
+  record.loadOhms = 50.0f;
+  record.profile = Profile();
+  record.profile->minVoltage = -800.4f;  // adds 0.5: -799, not -800
+  record.profile->points = {{0.0, 0.0}, {0.004, 1500.0}, {0.008, -2.5e-5}};
+  const std::string text = Write(record, true);
+  EXPECT_NE(text.find(Common("Defib Pulse") + ",150.3,1500,30.00,-799,1500,4.1\r\n"
+                                              "Time (ms),Current (A),Voltage (V)\r\n"
+                                              "0,0,0\r\n0.004,30,1500\r\n0.008,-5e-07,-2.5e-05\r\n"
+                                              "\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(CsvWriter, EmptyPointListGivesGraphHeaderOnly) {
+  DexalAEDPulseTest record(&data);
+  Fill(record);
+  record.testType = 0x20;
+  record.profile = Profile();
+  const std::string text = Write(record, true);
+  EXPECT_EQ(text.substr(text.size() - 39), "\r\nTime (ms),Current (A),Voltage (V)\r\n\r\n");
+}
+
+TEST_F(CsvWriter, PacerPulseScalesToMilliUnitsAndRoundsAwayFromZero) {
+  DexalPacerPulseTest record(&data);
+  Fill(record);
+  record.testType = 0x30;
+  record.loadOhms = 50.0f;
+  record.simWaveform = {0x50, 0, 700, 1.5f};
+  record.pacerModel = 0x10;
+  record.pulseRate = 70.0f;
+  record.profile = std::make_unique<DexalProfile>();
+  record.profile->energy = 0.0001234f;
+  record.profile->peakVoltage = 0.5f;
+  record.profile->peakCurrent = 0.01f;
+  record.profile->minVoltage = -0.0027f;
+  record.profile->maxVoltage = 0.5f;
+  record.profile->pulseWidth = 0.02f;
+  record.profile->points = {{0.004, 0.5}};
+  EXPECT_EQ(Write(record, true),
+            std::string(kCommonHeaders) +
+                ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV),Pacer Model,"
+                "Pacer Pulse Rate (ppm),Pacer Pulse Energy (mJ),Pacer Pulse Peak Voltage (mV),"
+                "Pacer Pulse Peak Current (mA),Pacer Pulse Min Voltage (mV),"
+                "Pacer Pulse Max Voltage (mV),Pacer Pulse Width (ms)\r\n" +
+                Common("Pacer Pulse") +
+                ",Pacer (only),70.0 bpm,2,Zoll,70.0,0.12,500,10,-3,500,20.0\r\n"
+                "Time (ms),Current (mA),Voltage (mV)\r\n0.004,10,500\r\n\r\n");
+}
+
+TEST_F(CsvWriter, WaveformRatesWithAndWithoutUnits) {
+  struct Case {
+    std::uint8_t waveform;
+    std::uint16_t rate;
+    const char* cells;
+  };
+  for (const Case& c :
+       {Case{0x10, 600, "Normal Sinus Rhythm,60.0 bpm,1"}, Case{0x01, 5, "Sine,0.5 Hz,1"},
+        Case{0x00, 0, "Asystole,0.0 ,1"}, Case{0x99, 25, "???,2.5 ,1"},
+        Case{0x51, 600,
+             "\"Atrial pacing, no sensing, so response to sensing\","
+             "60.0 bpm,1"}}) {
+    fs::remove(path);
+    DexalWaveformSimulatorTest record(&data);
+    Fill(record);
+    record.testType = 0x02;
+    record.simWaveform = {c.waveform, 0, c.rate, 0.6f};
+    EXPECT_EQ(Write(record, false),
+              std::string(kCommonHeaders) +
+                  ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV)\r\n" +
+                  Common("Waveform Simulation") + "," + c.cells + "\r\n\r\n");
+  }
+}
+
+TEST_F(CsvWriter, SyncTimeAndRefractoryPeriodsInMilliseconds) {
+  DexalDefibSynchTest sync(&data);
+  Fill(sync);
+  sync.testType = 0x12;
+  sync.synchTime = 0.0123f;
+  sync.simWaveform = {0x10, 0, 600, 1.0f};
+  EXPECT_NE(
+      Write(sync, true)
+          .find(Common("Defib Cardiac Sync Time") + ",12.3,Normal Sinus Rhythm,60.0 bpm,1\r\n\r\n"),
+      std::string::npos);
+  fs::remove(path);
+  DexalRefractoryPeriodTest refractory(&data);
+  Fill(refractory);
+  refractory.testType = 0x31;
+  refractory.simWaveform = {0x61, 0, 10, 0.0f};
+  refractory.pacerModel = 0x0030;
+  refractory.pulseRate = 72.45f;  // the float lies below the tie: 72.4
+  refractory.pulsedRefractoryPeriod = 0.25f;
+  refractory.sensedRefractoryPeriod = 0.2496f;
+  refractory.pulseWidth = 0.0025f;
+  EXPECT_EQ(Write(refractory, false),
+            std::string(kCommonHeaders) +
+                ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV),Pacer Model,"
+                "Pacer Pulse Rate (ppm),Pacer Pulsed Refractory Period - PRP (ms),"
+                "Pacer Sensed Refractory Period - SRP (ms),Pulse Width (ms):\r\n" +
+                Common("Pacer Refractory Period") +
+                ",Pacer testing pulses for refractory period tests etc,1.0 ,0,"
+                "Philips / HP / Laerdal,72.4,250,250,3\r\n\r\n");
+}
+
+TEST_F(CsvWriter, SensitivityHasNoRateColumn) {
+  DexalSensitivityTest record(&data);
+  Fill(record);
+  record.testType = 0x32;
+  record.simWaveform = {0x10, 0, 600, 2.5f};
+  record.ecgInverted = true;
+  record.pacerModel = 0x0081;
+  record.pulseRate = 60.0f;
+  record.sensitivity = 0.0025f;
+  EXPECT_EQ(Write(record, false),
+            std::string(kCommonHeaders) +
+                ",ECG Waveform,ECG Signal inverted,ECG Waveform peak (mV),Pacer Model,"
+                "Pacer Pulse Rate (ppm),Pacer Sensitivity (mV)\r\n" +
+                Common("Pacer Sensitivity") +
+                ",Normal Sinus Rhythm,Inverted,3,???,60.0,2.50\r\n\r\n");
+}
+
+TEST_F(CsvWriter, StatusNominalLoadAndUnconvertibleDate) {
+  struct Case {
+    std::uint8_t status;
+    std::uint16_t load;
+    const char* tail;
+  };
+  for (const Case& c : {Case{1, 0, "Pass,\"\",0"}, Case{0, 65535, "Fail,\"\",65535"},
+                        Case{2, 50, "???,\"\",50"}, Case{0xFF, 50, "???,\"\",50"}}) {
+    fs::remove(path);
+    DexalPacerImmunityTest record(&data);
+    record.testType = 0x33;
+    record.testDate = -5;
+    record.status = c.status;
+    record.nominalLoad = c.load;
+    const std::string text = Write(record, false);
+    EXPECT_NE(text.find("\r\n,\"\",\"\",\"\",,Pacer Immunity," + std::string(c.tail) +
+                        ",Asystole,0.0 ,0,Default,0.0\r\n"),
+              std::string::npos)
+        << text;
+  }
+}
+
+TEST_F(CsvWriter, TextsWithCommasQuotesAndLineFeedsStayOneCell) {
+  DexalGeneralObservationTest record(&data);
+  Fill(record);
+  record.testType = 0x01;
+  record.assetId = "ID,7";
+  record.assetMake = "Make \"X\", Inc";
+  record.comment = "line1\nline2";
+  record.observation = "cracked, case";
+  EXPECT_EQ(Write(record, false),
+            std::string(kCommonHeaders) + ",Description\r\n" +
+                "\"ID,7\",\"Make \"\"X\"\", Inc\",\"Model\",\"S9\",2014-03-07T14:05:09,"
+                "General Comments,Pass,\"line1\r\nline2\",50,\"cracked, case\"\r\n\r\n");
+}
+
+TEST_F(CsvWriter, HeaderAndThreeSectionsAfterTruncation) {
+  { std::ofstream(path, std::ios::binary) << "old content\r\n"; }
+  {
+    DexalCSVwriter header(path.wstring(), false);
+    header.TruncateFile();
+    EXPECT_EQ(Contents(), "");
+    DexalTesterInfo info;
+    info.serialNumber = "SN,1";
+    info.serviceDate = CalendarTimeFromLocal(LocalDateFields(2013, 11, 4));
+    header.WriteTesterHeader(info);
+  }
+  std::string expected = "Serial,Service Date\r\n\"SN,1\",2013-11-04\r\n";
+  for (int i = 0; i < 3; ++i) {
+    DexalGeneralObservationTest record(&data);
+    Fill(record);
+    record.testType = 0x01;
+    record.observation = "n" + std::to_string(i);
+    Write(record, true);
+    expected += std::string(kCommonHeaders) + ",Description\r\n" + Common("General Comments") +
+                ",n" + std::to_string(i) + "\r\n\r\n";
+  }
+  EXPECT_EQ(Contents(), expected);
+}
+
+void ExpectRuntimeError(const std::function<void()>& action, const std::string& message) {
+  try {
+    action();
+    ADD_FAILURE() << "no exception, expected: " << message;
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
+
+TEST_F(CsvWriter, UnopenablePathsGiveTheirMessages) {
+  // A directory as the file and a path below a regular file fail even for root.
+  const fs::path asDirectory = dir / "folder";
+  fs::create_directories(asDirectory);
+  ExpectRuntimeError([&] { DexalCSVwriter writer(asDirectory.wstring(), false); },
+                     "Could not open file for appending\n" + asDirectory.string());
+  const fs::path belowFile = path / "x.csv";
+  { std::ofstream(path) << "x"; }
+  ExpectRuntimeError([&] { DexalCSVwriter writer(belowFile.wstring(), false); },
+                     "Could not open file for appending\n" + belowFile.string());
+  const fs::path missingFolder = dir / "missing" / "x.csv";
+  ExpectRuntimeError([&] { DexalCSVwriter writer(missingFolder.wstring(), false); },
+                     "Could not open file for appending\n" + missingFolder.string());
+  EXPECT_FALSE(fs::exists(missingFolder));
+}
+
+TEST_F(CsvWriter, TruncationFailureHasItsMessage) {
+  DexalCSVwriter writer(path.wstring(), false);
+  fs::remove(path);
+  fs::create_directories(path);  // the name is now a folder
+  ExpectRuntimeError([&] { writer.TruncateFile(); }, "Could not truncate file\n" + path.string());
+}
+
+#ifndef _WIN32
+TEST_F(CsvWriter, FullDeviceGivesWriteError) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  DexalDefibPulseTest record(&data);
+  Fill(record);
+  ExpectRuntimeError(
+      [&] {
+        DexalCSVwriter writer(L"/dev/full", false);
+        record.accept(writer);
+      },
+      "Could not write to file\n/dev/full");
+  ExpectRuntimeError(
+      [&] {
+        DexalCSVwriter writer(L"/dev/full", false);
+        writer.WriteTesterHeader(DexalTesterInfo{"T1", 0, "1.0"});
+      },
+      "Could not write to file\n/dev/full");
+}
+#endif
+
+}  // namespace
+}  // namespace Dexal
