@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -316,6 +318,57 @@ TEST_F(CsvWriter, TruncationFailureHasItsMessage) {
   fs::remove(path);
   fs::create_directories(path);  // the name is now a folder
   ExpectRuntimeError([&] { writer.TruncateFile(); }, "Could not truncate file\n" + path.string());
+}
+
+// Every test type in one file, read back by Python's csv module.
+TEST_F(CsvWriter, CsvReaderSeesEveryValueLineAsWideAsItsHeader) {
+#ifndef DEXAL_CSV_CHECKER
+  GTEST_SKIP() << "the checker script's path is not known to this build";
+#else
+  if (std::system("python3 --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  {
+    DexalCSVwriter header(path.wstring(), false);
+    header.TruncateFile();
+    header.WriteTesterHeader(DexalTesterInfo{"SN \"7\", A", date, "1.0"});
+  }
+  auto pulse = [this](auto& record) {
+    Fill(record);
+    record.assetId = "ID,with comma";
+    record.comment = "two\nlines, \"quoted\"";
+    record.loadOhms = 50.0f;
+    record.profile = Profile();
+    record.profile->points = {{0.0, 1.0}, {0.004, -2.0}};
+    Write(record, true);
+  };
+  DexalDefibPulseTest defib(&data);
+  pulse(defib);
+  DexalDefibChargeTest charge(&data);
+  pulse(charge);
+  DexalDefibSynchTest sync(&data);
+  sync.simWaveform.waveform = 0x54;
+  pulse(sync);
+  DexalAEDPulseTest aed(&data);
+  pulse(aed);
+  DexalPacerPulseTest pacer(&data);
+  pulse(pacer);
+  DexalRefractoryPeriodTest refractory(&data);
+  refractory.simWaveform.waveform = 0x53;
+  Write(refractory, true);
+  DexalSensitivityTest sensitivity(&data);
+  sensitivity.simWaveform.waveform = 0x52;
+  Write(sensitivity, true);
+  DexalPacerImmunityTest immunity(&data);
+  Write(immunity, true);
+  DexalGeneralObservationTest observation(&data);
+  observation.observation = "a, b, \"c\"\n d";
+  Write(observation, true);
+  DexalWaveformSimulatorTest simulator(&data);
+  simulator.simWaveform.waveform = 0x51;
+  Write(simulator, true);
+  const std::string command =
+      std::string("python3 ") + DEXAL_CSV_CHECKER + " '" + path.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << Contents();
+#endif
 }
 
 #ifndef _WIN32
