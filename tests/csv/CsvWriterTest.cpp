@@ -315,6 +315,7 @@ TEST_F(CsvWriter, UnopenablePathsGiveTheirMessages) {
 
 TEST_F(CsvWriter, TruncationFailureHasItsMessage) {
   DexalCSVwriter writer(path.wstring(), false);
+  writer.TruncateFile();  // leaves the file closed, so it can be replaced
   fs::remove(path);
   fs::create_directories(path);  // the name is now a folder
   ExpectRuntimeError([&] { writer.TruncateFile(); }, "Could not truncate file\n" + path.string());
