@@ -163,3 +163,19 @@ TEST(DemoTester, CoversAllTenTypesWithFullLengthPulses) {
 
 }  // namespace
 }  // namespace Dexal
+
+namespace Dexal {
+namespace {
+
+TEST(ScenarioJson, ReferenceScenarioLoadsWithAThirdPulses) {
+  const TesterScenario s = LoadScenarioFile(DEXAL_REFERENCE_SCENARIO);
+  ASSERT_EQ(s.results.size(), 100u);
+  std::size_t withPulse = 0;
+  for (const auto& r : s.results) {
+    if (ItemValue(r.data, 0x19)) ++withPulse;
+  }
+  EXPECT_GE(withPulse, 34u);
+}
+
+}  // namespace
+}  // namespace Dexal
