@@ -2,8 +2,10 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include "platform/WideText.h"
 #else
