@@ -124,6 +124,10 @@ def main():
                 r["pulse"]["widthMs"] = 20
             full += 1
         i += 1
+    # Every fifth full pulse goes out as first differences, which span several 4096-byte chunks.
+    full_pulses = [r for r in results if r.get("pulse", {}).get("count") == 31250]
+    for r in full_pulses[::5]:
+        r["pulse"]["mode"] = 1
     scenario = {
         "tester": {"serial": "DX2-200001", "serviceDate": {"year": 2025, "month": 9, "day": 1},
                    "firmwareRevision": 412, "firmwareDate": {"year": 2025, "month": 6, "day": 30}},
