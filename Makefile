@@ -15,7 +15,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEARCH := win64
 
 .PHONY: all test demo windows bench fuzz deps-native deps-windows deps-fuzz native-test \
-        windows-test wine-prefix lint clean
+        windows-test wine-prefix lint reliability clean
 
 all: demo
 
@@ -49,13 +49,16 @@ release: deps-native
 	cmake --build --preset release -j$(JOBS)
 
 demo: release
-	@if [ -x build/release/cli/dexal-download ]; then \
-	  cp build/release/cli/dexal-download build/dexal-download; \
-	  cp build/release/tester/dexal-tester-sim build/dexal-tester-sim; \
-	  build/dexal-download --simulate --output demo.csv && \
-	  echo "Demo download written to $(CURDIR)/demo.csv:" \
-	       "$$(grep -c '^Asset ID' demo.csv) results."; \
-	else echo "The command-line program is not built yet."; fi
+	build/release/cli/dexal-download --simulate --output demo.csv
+	@echo "Demo download written to $(CURDIR)/demo.csv:" \
+	      "$$(grep -c '^Asset ID,' demo.csv) results."
+
+# The fault matrix as a table in docs/reliability.md.
+reliability: release
+	python3 tests/e2e/download_e2e.py --download build/release/cli/dexal-download \
+	  --sim build/release/tester/dexal-tester-sim --golden tests/e2e/demo.csv \
+	  --reference tester/scenarios/reference.json --work build/reliability \
+	  --report docs/reliability.md
 
 windows: deps-native deps-windows
 	cmake --preset mingw
