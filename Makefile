@@ -43,6 +43,10 @@ windows-test: deps-native deps-windows wine-prefix
 	cmake --preset mingw
 	cmake --build --preset mingw -j$(JOBS)
 	ctest --preset mingw
+	@# The Windows programs against the emulator, compared with the native ones.
+	cmake --preset asan
+	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check
+	tests/wine/cli-e2e.sh build/mingw build/asan build/wine-e2e
 
 release: deps-native
 	cmake --preset release

@@ -16,12 +16,10 @@ namespace {
 std::string CompletionText(std::uint32_t skipped) {
   std::string text = "Download complete";
   if (skipped == 1) {
-    text.append("\n1 result was skipped because its test type is not known.");
+    text += "\n1 result was skipped because its test type is not known.";
   } else if (skipped > 1) {
-    // Appended piecewise: GCC 12 warns falsely (-Wrestrict) on a chain of string additions.
-    text.append("\n");
-    text.append(std::to_string(skipped));
-    text.append(" results were skipped because their test type is not known.");
+    text += "\n" + std::to_string(skipped) +
+            " results were skipped because their test type is not known.";
   }
   return text;
 }

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# dexal-download.exe under Wine against the emulator, through a COM port that is a symlink to
-# the emulator's pseudo-terminal; its CSV must equal the native program's byte for byte.
-# Usage: cli-e2e.sh <dexal-download.exe> <native dexal-download> <dexal-tester-sim> <work dir>
+# The Windows programs under Wine against the emulator, through a COM port that is a symlink to
+# the emulator's pseudo-terminal:
+#  1. link_session_check.exe prints the same session as the native build, and a missing port
+#     gives the open failure text;
+#  2. dexal-download.exe writes the same CSV as the native program, byte for byte.
+# Usage: cli-e2e.sh <bin dir of the mingw build> <bin dir of the native build> <work dir>
 set -u
-exe=$1 native=$2 sim=$3 work=$4
+mingw=$1 native=$2 work=$3
 : "${WINEPREFIX:?WINEPREFIX must be set}"
+sim="$native/tester/dexal-tester-sim"
 mkdir -p "$work"
 export TZ=UTC
 com=com9
 sim_pid=""
 
-fail() { echo "FAIL: $*" >&2; cleanup; exit 1; }
+fail() { echo "FAIL: $*" >&2; cleanup; wineserver -k 2>/dev/null; exit 1; }
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   sim_pid=""
@@ -20,7 +24,7 @@ cleanup() {
 # Starts the emulator and sets $pty to its slave path.
 start_sim() {
   rm -f "$work/sim.out"
-  "$sim" --once >"$work/sim.out" 2>"$work/sim.err" &
+  "$sim" --once "$@" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
   for _ in $(seq 1 100); do
     pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
@@ -31,15 +35,41 @@ start_sim() {
   fail "emulator printed no PTY line within 10 s"
 }
 
+# A running wine server, so that no program pays for its start inside a reply time-out, and its
+# diagnostics stay out of the programs' output.
+wineserver -p >/dev/null 2>&1
+timeout 120 wine cmd /c exit >/dev/null 2>&1 || fail "wine does not start"
+
+# 1. The link session.
 start_sim
-timeout 120 "$native" --port "$pty" --output "$work/native.csv" --graph-points \
+timeout 60 "$native/tests/link/link_session_check" "$pty" >"$work/session-native.txt" 2>&1 ||
+  fail "native session failed: $(cat "$work/session-native.txt")"
+cleanup
+start_sim
+ln -sf "$pty" "$WINEPREFIX/dosdevices/$com"
+timeout 120 wine "$mingw/tests/link/link_session_check.exe" COM9 2>/dev/null |
+  tr -d '\r' >"$work/session-windows.txt"
+cleanup
+cmp -s "$work/session-native.txt" "$work/session-windows.txt" ||
+  fail "the Windows session differs: $(diff "$work/session-native.txt" "$work/session-windows.txt")"
+missing=$(timeout 60 wine "$mingw/tests/link/link_session_check.exe" COM8 2>/dev/null | tr -d '\r')
+case "$missing" in
+  "open failed: Protocol Error 1: Cannot open COM port."*) ;;
+  *) fail "a missing COM port gave: $missing" ;;
+esac
+echo "PASS: link_session_check.exe under Wine printed the native session; COM8 fails to open"
+
+# 2. The whole download.
+start_sim
+timeout 120 "$native/cli/dexal-download" --port "$pty" --output "$work/native.csv" --graph-points \
   >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
 cleanup
 
 start_sim
 ln -sf "$pty" "$WINEPREFIX/dosdevices/$com"
 win_out=$(winepath -w "$work/windows.csv")
-timeout 300 wine "$exe" --port COM9 --output "$win_out" --graph-points \
+rm -f "$work/windows.csv"
+timeout 300 wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" --graph-points \
   >"$work/windows.log" 2>&1
 rc=$?
 [ $rc -eq 0 ] || fail "dexal-download.exe exited with $rc: $(cat "$work/windows.log")"
@@ -47,5 +77,6 @@ grep -q '^\[Download\] Download complete' "$work/windows.log" ||
   fail "no 'Download complete' from the Windows program: $(cat "$work/windows.log")"
 cmp "$work/native.csv" "$work/windows.csv" || fail "the Windows CSV differs from the native one"
 cleanup
+wineserver -k 2>/dev/null
 echo "PASS: dexal-download.exe under Wine wrote the same CSV as the native program" \
      "($(wc -c <"$work/windows.csv") bytes)"
