@@ -84,6 +84,7 @@ bool DexalSerialLink::WriteFrame(const ByteVector& data, std::uint32_t* encodedL
       return false;
     }
     sent += written;
+    bytesSent_ += written;
   }
   if (encodedLength != nullptr) *encodedLength = static_cast<std::uint32_t>(frame.size());
   return true;

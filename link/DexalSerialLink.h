@@ -57,6 +57,7 @@ class DexalSerialLink {
   [[nodiscard]] std::uint32_t OsErrorCode() const { return osError_; }
   // Every byte that has come in on this link (for progress reports).
   [[nodiscard]] std::uint64_t BytesReceived() const { return bytesReceived_; }
+  [[nodiscard]] std::uint64_t BytesSent() const { return bytesSent_; }
 
  private:
   void Record(LinkError kind, std::uint32_t osError);
@@ -68,6 +69,7 @@ class DexalSerialLink {
   LinkError errorKind_ = LinkError::None;
   std::uint32_t osError_ = 0;
   std::uint64_t bytesReceived_ = 0;
+  std::uint64_t bytesSent_ = 0;
 };
 
 }  // namespace Dexal

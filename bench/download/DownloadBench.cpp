@@ -1,0 +1,138 @@
+// The whole download against the emulator on a pseudo-terminal: paced at 921600 baud against the
+// ideal time of its bytes on the wire, unpaced results per second, and the peak memory of the
+// dexal-download process.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "download/DexalNotices.h"
+#include "download/DexalSerialDownloader.h"
+#include "platform/WideText.h"
+#include "tester/ScenarioJson.h"
+#include "tester/TesterServer.h"
+
+extern char** environ;
+
+namespace Dexal {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kBitsPerByte = 10.0;
+constexpr double kBaud = 921600.0;
+
+class CountingNotices : public DexalNotices {
+ public:
+  void Notify(const std::string& caption, const std::string& text, NoticeKind) override {
+    last = "[" + caption + "] " + text;
+  }
+  std::string last;
+};
+
+struct Run {
+  double seconds = 0;
+  std::uint64_t bytesOnWire = 0;
+  bool complete = false;
+};
+
+Run DownloadOnce(const TesterScenario& scenario, bool pace, bool graphPoints,
+                 const fs::path& output) {
+  TesterServer server(scenario, {"", pace});
+  std::string error;
+  if (!server.Start(error)) {
+    std::fprintf(stderr, "cannot start the emulator: %s\n", error.c_str());
+    return {};
+  }
+  CountingNotices notices;
+  DexalSerialDownloader downloader(WideTextFromUtf8(server.PortPath()), output.wstring(), notices);
+  downloader.outputGraphPoints = graphPoints;
+  const auto start = Clock::now();
+  downloader.Download();
+  Run run;
+  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  run.bytesOnWire = downloader.link.BytesSent() + downloader.link.BytesReceived();
+  run.complete = notices.last == "[Download] Download complete";
+  if (!run.complete) std::fprintf(stderr, "download failed: %s\n", notices.last.c_str());
+  server.Stop();
+  return run;
+}
+
+// Peak resident memory of one dexal-download process, in KiB.
+long PeakMemoryKiB(const std::string& program, const TesterScenario& scenario,
+                   const fs::path& output) {
+  TesterServer server(scenario, {"", false});
+  std::string error;
+  if (!server.Start(error)) return -1;
+  const std::string out = output.string();
+  std::vector<std::string> args{program,    "--port", server.PortPath(),
+                                "--output", out,      "--graph-points"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return -1;
+  }
+  server.Stop();
+  return usage.ru_maxrss;
+}
+
+int Main(int argc, char** argv) {
+  std::string scenarioPath = DEXAL_REFERENCE_SCENARIO;
+  std::string program = DEXAL_DOWNLOAD_PROGRAM;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--scenario") scenarioPath = argv[++i];
+    if (std::string(argv[i]) == "--download") program = argv[++i];
+  }
+  const TesterScenario scenario = LoadScenarioFile(scenarioPath);
+  const fs::path output = fs::temp_directory_path() / "dexal-bench-download.csv";
+  const double results = static_cast<double>(scenario.results.size());
+
+  const Run paced = DownloadOnce(scenario, true, false, output);
+  const Run pacedGraph = DownloadOnce(scenario, true, true, output);
+  const double ideal = static_cast<double>(paced.bytesOnWire) * kBitsPerByte / kBaud;
+  constexpr int kUnpacedRuns = 5;
+  double unpacedSeconds = 0;
+  bool allComplete = paced.complete && pacedGraph.complete;
+  for (int i = 0; i < kUnpacedRuns; ++i) {
+    const Run run = DownloadOnce(scenario, false, true, output);
+    unpacedSeconds += run.seconds;
+    allComplete = allComplete && run.complete;
+  }
+  const long peak = PeakMemoryKiB(program, scenario, output);
+  const auto csvBytes = fs::file_size(output);
+  fs::remove(output);
+
+  std::printf(
+      "download of %s: %.0f results, %llu bytes on the wire, CSV %llu bytes with graph "
+      "points\n",
+      fs::path(scenarioPath).filename().string().c_str(), results,
+      static_cast<unsigned long long>(paced.bytesOnWire),
+      static_cast<unsigned long long>(csvBytes));
+  std::printf("%-44s %12s\n", "measure", "value");
+  std::printf("%-44s %10.2f s\n", "paced download at 921600 baud", paced.seconds);
+  std::printf("%-44s %10.2f s\n", "ideal wire time (10 bits a byte)", ideal);
+  std::printf("%-44s %11.3fx\n", "paced / ideal", paced.seconds / ideal);
+  std::printf("%-44s %10.2f s\n", "paced download with graph points", pacedGraph.seconds);
+  std::printf("%-44s %11.3fx\n", "paced with graph points / ideal", pacedGraph.seconds / ideal);
+  std::printf("%-44s %12.0f\n", "unpaced results per second (graph points)",
+              results * kUnpacedRuns / unpacedSeconds);
+  std::printf("%-44s %9.1f MB\n", "peak memory of dexal-download (graph points)",
+              static_cast<double>(peak) / 1024.0);
+  return allComplete && peak > 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace Dexal
+
+int main(int argc, char** argv) { return Dexal::Main(argc, argv); }
