@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -15,6 +16,7 @@
 #include "RandomRecords.h"
 #include "ResultTestSupport.h"
 #include "results/DexalResult.h"
+#include "tester/SampleCompressor.h"
 
 namespace Dexal {
 namespace {
@@ -207,6 +209,40 @@ TEST(RecordRoundTrip, RandomRecordsOfEveryTypeDecodeFieldByField) {
       EXPECT_TRUE(record->accept(checker));
       EXPECT_EQ(checker.visited, cls.code);
     }
+  }
+}
+
+// Samples right at the edges of the quiet band, one tenth of the peak around the offset: those
+// on the edge are quiet, one count further is not.
+TEST(RecordRoundTrip, PulseWidthAtTheEdgesOfTheQuietBand) {
+  std::mt19937 rng(31);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const int offset = Uniform(rng, 0, 1) == 0 ? 1000 : 60000;
+    const int peak = Uniform(rng, 10, 500);
+    const int band = peak / 10;
+    const int levels[] = {0, 0, 0, band, -band, band + 1, -band - 1, peak, -peak};
+    Samples samples(static_cast<std::size_t>(Uniform(rng, 10, 60)));
+    for (std::uint16_t& s : samples)
+      s = static_cast<std::uint16_t>(offset + levels[Uniform(rng, 0, 8)]);
+    // At least one sample at the peak, so the band is a tenth of it whichever side wins.
+    samples[static_cast<std::size_t>(Uniform(rng, 0, static_cast<int>(samples.size()) - 1))] =
+        static_cast<std::uint16_t>(offset + (Uniform(rng, 0, 1) == 0 ? peak : -peak));
+
+    Fields want;
+    want.samples = samples;
+    want.profileOffset = static_cast<std::uint16_t>(offset);
+    want.profileScale = 0.5f;
+    want.profileLoad = 50.0f;
+    const ByteVector data = SegmentWriter()
+                                .Word(0x13, want.profileOffset)
+                                .Float(0x14, want.profileScale)
+                                .Float(0x16, want.profileLoad)
+                                .Bytes(0x19, CompressSmallest(samples))
+                                .Data();
+    const DexalCmdResultData result = testing::ResultData(testing::CriteriaOfType(0x10), data);
+    const std::unique_ptr<DexalResult> record = testing::Decode(result);
+    ExpectProfile(dynamic_cast<const DexalDefibPulseTest&>(*record).profile.get(), want);
   }
 }
 
