@@ -15,7 +15,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEARCH := win64
 
 .PHONY: all test demo windows bench fuzz deps-native deps-windows deps-fuzz native-test \
-        windows-test wine-prefix lint reliability clean
+        windows-test wine-prefix lint reliability soak clean
 
 all: demo
 
@@ -56,6 +56,10 @@ demo: release
 	build/release/cli/dexal-download --simulate --output demo.csv
 	@echo "Demo download written to $(CURDIR)/demo.csv:" \
 	      "$$(grep -c '^Asset ID,' demo.csv) results."
+
+# 2000 results in one download and 200 downloads in one process: memory, descriptors.
+soak: release
+	build/release/tests/soak/soak_download --download build/release/cli/dexal-download
 
 # The fault matrix as a table in docs/reliability.md.
 reliability: release
