@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,7 @@ int RunDownload(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunProgram(int argc, char** argv) {
   CLI::App app{"Downloads the stored results of a Dexal tester into a CSV file.", "dexal-download"};
   Options options;
   auto* port = app.add_option("--port", options.port,
@@ -97,4 +98,14 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   return RunDownload(options);
+}
+
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (const std::exception& e) {
+    // The download reports its own failures; this is for what happens around it.
+    std::fprintf(stderr, "dexal-download: %s\n", e.what());
+    return 1;
+  }
 }

@@ -21,8 +21,9 @@ std::string PermissionHint(const DexalSerialLink& link, const std::string& portP
   std::string groupName = "the group that owns the device";
   struct stat info {};
   if (::stat(portPath.c_str(), &info) == 0) {
-    if (const group* owner = ::getgrgid(info.st_gid))
+    if (const group* owner = ::getgrgid(info.st_gid)) {
       groupName = std::string("'") + owner->gr_name + "'";
+    }
   }
   return "hint: this account may not open " + portPath + "; the usual fix is membership of " +
          groupName + " (sudo usermod -aG <group> $USER, then log in again).";

@@ -1,5 +1,6 @@
 #include "results/DexalProfile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -45,20 +46,20 @@ void AnalyseProfile(DexalProfile& profile) {
   const float scale = profile.voltsPerCount;
   const float load = profile.loadOhms;
 
-  profile.points.clear();
-  profile.points.reserve(profile.samples.size());
+  const SampleArray& samples = profile.samples;
+  profile.points.assign(samples.size(), DexalGraphPoint{});
+  DexalGraphPoint* point = profile.points.data();
   std::uint16_t highest = 0;
   std::uint16_t lowest = 65535;
   std::uint64_t sumOfSquares = 0;
-  for (std::size_t i = 0; i < profile.samples.size(); ++i) {
-    const std::uint16_t sample = profile.samples[i];
-    if (sample > highest) highest = sample;
-    if (sample < lowest) lowest = sample;
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const std::uint16_t sample = samples[i];
+    highest = std::max(highest, sample);
+    lowest = std::min(lowest, sample);
     const std::int64_t difference = sample - offset;
     sumOfSquares += static_cast<std::uint64_t>(difference * difference);
-    const double timeMs = static_cast<double>(i) * kMsPerSample * 1000.0;
-    const float volts = static_cast<float>(difference) * scale;
-    profile.points.push_back({timeMs, static_cast<double>(volts)});
+    point[i].timeMs = static_cast<double>(i) * kMsPerSample * 1000.0;
+    point[i].value = static_cast<double>(static_cast<float>(difference) * scale);
   }
 
   profile.energy = static_cast<float>(static_cast<double>(sumOfSquares) * scale * scale /

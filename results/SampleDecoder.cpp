@@ -14,19 +14,38 @@ enum Mode : std::int32_t {
   kInterpolated = 3
 };
 
-// Stores the low 16 bits of the running sum, refusing to write past the sample count.
+// Hands out the places of a group's samples, refusing any beyond the sample count.
 class SampleSink {
  public:
   explicit SampleSink(SampleArray& samples) : samples_(samples) {}
-  void Store(std::uint32_t runningSum) {
-    if (next_ >= samples_.size()) ThrowSubscript();
-    samples_[next_++] = static_cast<std::uint16_t>(runningSum);
+  std::uint16_t* Take(std::uint32_t count) {
+    if (count > samples_.size() - next_) ThrowSubscript();
+    std::uint16_t* first = samples_.data() + next_;
+    next_ += count;
+    return first;
   }
 
  private:
   SampleArray& samples_;
   std::size_t next_ = 1;
 };
+
+// The same number as NibblesFromVector, for nibbles already known to lie inside the block.
+std::int32_t InsideNibbles(const std::uint8_t* bytes, std::uint32_t& cursor, int count,
+                           bool isSigned) {
+  std::uint32_t number = 0;
+  for (int i = 0; i < count; ++i, ++cursor) {
+    const std::uint8_t byte = bytes[cursor / 2];
+    const std::uint32_t nibble = (cursor % 2 == 0) ? (byte >> 4) : (byte & 0x0Fu);
+    number = (number << 4) | nibble;
+    if (isSigned && i == 0 && nibble >= 8) number |= ~0xFu;
+  }
+  return static_cast<std::int32_t>(number);
+}
+
+bool Inside(const ByteVector& block, std::uint32_t cursor, std::uint64_t nibbles) {
+  return cursor + nibbles <= 2 * static_cast<std::uint64_t>(block.size());
+}
 
 // Modes 1 and 2. The running sum and step wrap as 32-bit two's complement numbers; only their
 // low 16 bits reach the samples.
@@ -37,17 +56,23 @@ std::uint16_t DifferenceGroup(const ByteVector& block, std::uint32_t& cursor, bo
   const int differenceWidth = (header >> 2) + 1;
   std::uint32_t run = static_cast<std::uint32_t>(NibblesFromVector(block, cursor, runWidth, false));
   if (run == 0) run = 1u << (4 * runWidth);
+  std::uint16_t* out = sink.Take(run);
+  // A group that ends past the block fails on its first missing nibble.
+  const bool inside = Inside(block, cursor, std::uint64_t{run} * differenceWidth);
   for (std::uint32_t i = 0; i < run; ++i) {
-    const auto difference =
-        static_cast<std::uint32_t>(NibblesFromVector(block, cursor, differenceWidth, true));
+    const auto difference = static_cast<std::uint32_t>(
+        inside ? InsideNibbles(block.data(), cursor, differenceWidth, true)
+               : NibblesFromVector(block, cursor, differenceWidth, true));
     step = second ? step + difference : difference;
     previous += step;
-    sink.Store(previous);
+    out[i] = static_cast<std::uint16_t>(previous);
   }
   return static_cast<std::uint16_t>(run);
 }
 
-// Mode 3: a straight segment whose rise changes by the group's slope change.
+// Mode 3: a straight segment whose rise changes by the group's slope change. The points in
+// between are previous + rise * j / length, truncated toward zero; they are stepped through
+// with a quotient and a remainder instead of a division per sample.
 std::uint16_t InterpolatedGroup(const ByteVector& block, std::uint32_t& cursor,
                                 std::uint32_t& previous, std::int16_t& rise, SampleSink& sink) {
   std::int32_t length = NibblesFromVector(block, cursor, 1, false);
@@ -55,11 +80,24 @@ std::uint16_t InterpolatedGroup(const ByteVector& block, std::uint32_t& cursor,
   const std::int32_t widthNibble = NibblesFromVector(block, cursor, 1, false);
   const std::int32_t high = NibblesFromVector(block, cursor, (widthNibble >> 2) + 1, true);
   rise = static_cast<std::int16_t>(rise + 4 * high + (widthNibble & 3));
+  std::uint16_t* out = sink.Take(static_cast<std::uint32_t>(length));
+  const std::int32_t magnitude = rise < 0 ? -rise : rise;
+  const std::int32_t wholeStep = magnitude / length;
+  const std::int32_t partStep = magnitude % length;
+  std::int32_t quotient = 0;
+  std::int32_t remainder = 0;
   for (std::int32_t j = 1; j < length; ++j) {
-    sink.Store(previous + static_cast<std::uint32_t>(rise * j / length));
+    quotient += wholeStep;
+    remainder += partStep;
+    if (remainder >= length) {
+      remainder -= length;
+      ++quotient;
+    }
+    const std::int32_t offset = rise < 0 ? -quotient : quotient;
+    *out++ = static_cast<std::uint16_t>(previous + static_cast<std::uint32_t>(offset));
   }
   previous += static_cast<std::uint32_t>(static_cast<std::int32_t>(rise));
-  sink.Store(previous);
+  *out = static_cast<std::uint16_t>(previous);
   return static_cast<std::uint16_t>(length);
 }
 

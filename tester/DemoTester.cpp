@@ -4,7 +4,7 @@ namespace Dexal {
 namespace {
 
 ResultSpec Asset(std::string id, std::string make, std::string model, std::string serial,
-                 TesterDate date, std::uint8_t type) {
+                 const TesterDate& date, std::uint8_t type) {
   ResultSpec spec;
   spec.assetId = std::move(id);
   spec.assetMake = std::move(make);

@@ -83,7 +83,9 @@ void Members(const json& object, const std::string& path, const Handlers& handle
   for (const auto& [key, value] : object.items()) {
     const auto it = handlers.find(key);
     if (it == handlers.end()) Fail(path, "unknown field \"" + key + "\"");
-    it->second(value, path + "." + key);
+    std::string fieldPath = path;
+    fieldPath.append(".").append(key);
+    it->second(value, fieldPath);
   }
 }
 
@@ -181,16 +183,17 @@ PulseSpec PulseAt(const json& value, const std::string& path) {
           const std::string mode =
               v.is_number() ? std::to_string(IntegerAt<int>(v, p)) : StringAt(v, p);
           if (mode == "smallest") return;
-          if (mode == "0" || mode == "zeros")
+          if (mode == "0" || mode == "zeros") {
             pulse.mode = SampleMode::Zeros;
-          else if (mode == "1" || mode == "first-difference")
+          } else if (mode == "1" || mode == "first-difference") {
             pulse.mode = SampleMode::FirstDifference;
-          else if (mode == "2" || mode == "second-difference")
+          } else if (mode == "2" || mode == "second-difference") {
             pulse.mode = SampleMode::SecondDifference;
-          else if (mode == "3" || mode == "interpolated")
+          } else if (mode == "3" || mode == "interpolated") {
             pulse.mode = SampleMode::Interpolated;
-          else
+          } else {
             Fail(p, "unknown mode \"" + mode + "\"");
+          }
         }}});
   if (!shapeGiven && !pulse.samples.empty()) pulse.shape = PulseSpec::Shape::Samples;
   if (!shapeGiven && pulse.samples.empty()) Fail(path, "give a \"shape\" or \"samples\"");

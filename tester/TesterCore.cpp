@@ -250,8 +250,9 @@ ReplyPlan TesterCore::Answer(const ByteVector& request, std::chrono::system_cloc
       has(FaultKind::CorruptCrc) ? EncodeFrameWithBadCrc(data) : EncodeFrame(data);
   plan.bytes.insert(plan.bytes.end(), frame.begin(), frame.end());
   if (const Fault* f = has(FaultKind::LateReply)) plan.delayMs = f->value;
-  if (const Fault* f = has(FaultKind::SplitReply))
+  if (const Fault* f = has(FaultKind::SplitReply)) {
     plan.pieceSize = std::max<std::uint32_t>(f->value, 1);
+  }
   return plan;
 }
 

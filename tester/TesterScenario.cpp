@@ -6,8 +6,9 @@ namespace Dexal {
 namespace {
 
 void PutU32(ByteVector& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8)
+  for (int shift = 0; shift < 32; shift += 8) {
     out.push_back(static_cast<std::uint8_t>(value >> shift));
+  }
 }
 
 }  // namespace

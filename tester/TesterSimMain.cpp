@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -35,7 +36,7 @@ std::string CodeText(std::uint16_t code) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunProgram(int argc, char** argv) {
   std::string scenarioPath, devicePath, logPath;
   std::vector<std::string> faultTexts;
   bool pace = false;
@@ -108,4 +109,14 @@ int main(int argc, char** argv) {
   }
   server.Stop();
   return 0;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (const std::exception& e) {
+    // Whatever the option and scenario checks did not turn into a message of their own.
+    std::fprintf(stderr, "dexal-tester-sim: %s\n", e.what());
+    return 1;
+  }
 }
