@@ -76,10 +76,9 @@ windows: deps-native deps-windows
 	  if [ -f build/mingw/$$exe ]; then cp build/mingw/$$exe dist/; echo "dist/$$(basename $$exe)"; fi; \
 	done
 
+# One table of the benchmarks' figures (docs/performance.md says how they are measured).
 bench: release
-	@for b in $$(find build/release/bench -type f -executable -name 'bench_*' | sort); do \
-	  echo "== $$b"; "$$b" --benchmark_min_time=0.2 || exit 1; \
-	done
+	python3 bench/summary.py build/release
 
 fuzz: deps-native deps-fuzz
 	cmake --preset fuzz
