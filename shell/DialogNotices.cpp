@@ -1,0 +1,25 @@
+#include "shell/DialogNotices.h"
+
+#include "shell/DialogText.h"
+#include "shell/resource.h"
+
+namespace Dexal {
+
+void DialogNotices::Notify(const std::string& caption, const std::string& text, NoticeKind kind) {
+  UINT icon = MB_ICONINFORMATION;
+  if (kind == NoticeKind::Warning) icon = MB_ICONEXCLAMATION;
+  if (kind == NoticeKind::Error) icon = MB_ICONERROR;
+  MessageBoxA(dialog_, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+void DialogNotices::Progress(std::uint32_t index, std::uint32_t count, std::uint64_t /*bytes*/) {
+  if (index == shownIndex_) return;  // called per chunk; repaint once a result
+  shownIndex_ = index;
+  HWND text = GetDlgItem(dialog_, IDC_TITLE_TEXT);
+  if (text == nullptr) return;
+  SetWindowTextW(text, ProgressTextFromIndex(index, count).c_str());
+  // The message loop does not run during a download, so paint now.
+  UpdateWindow(text);
+}
+
+}  // namespace Dexal
