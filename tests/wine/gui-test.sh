@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# The dialog program under Xvfb and Wine:
+#  1. its window, controls and texts; both options unchecked;
+#  2. cancelling the save dialog starts no download;
+#  3. with no port there, a download gives the "Communication error" box;
+#  4. (with the emulator) a full download through COM7 with both options, compared with the
+#     native program's CSV, then Esc ends the program with exit code 0.
+# Usage: gui-test.sh <mingw build dir> <native release build dir> <work dir>
+# Needs WINEPREFIX (created with init-prefix.sh if new). Exit status 0 passed, 1 failed;
+# step 4 is skipped with a note when <native>/tester/dexal-tester-sim or <native>/cli/dexal-download
+# is missing. Screenshots are left in <work dir>/*.png.
+set -u
+mingw=$1 native=$2 work=$3
+: "${WINEPREFIX:?WINEPREFIX must be set}"
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export WINEARCH=${WINEARCH:-win64} TZ=UTC
+here=$(cd "$(dirname "$0")" && pwd)
+app="$mingw/shell/DexalCSVDownloader.exe"
+spy="$mingw/tests/shell/winspy.exe"
+sim="$native/tester/dexal-tester-sim"
+cli="$native/cli/dexal-download"
+title='Dexal CSV downloader'
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt
+xvfb_pid="" app_pid="" sim_pid=""
+
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  app_pid=""
+  timeout 30 wineserver -k 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  sim_pid=""
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=""
+}
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${DISPLAY:-}" ] && shot failure
+  ls "$work"/*.png 2>/dev/null | sed 's/^/screenshot: /' >&2
+  cleanup
+  exit 1
+}
+shot() { timeout 20 import -window root "$work/$1.png" 2>/dev/null; }
+spy() { timeout 30 wine "$spy" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Waits up to $2 seconds for a visible X window named exactly $1; sets $wid.
+wait_window() {
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt "$deadline" ]; do
+    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && return 0
+    [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null && fail "the program exited waiting for '$1'"
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to $2 seconds for the window named $1 to go.
+wait_gone() {
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt "$deadline" ]; do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Types a Windows path into the focused "File name:" edit of the save dialog $wid.
+save_as() {
+  xdotool windowfocus --sync "$wid" 2>/dev/null
+  xdotool key --window "$wid" ctrl+a
+  xdotool type --window "$wid" --delay 20 "$1"
+  xdotool key --window "$wid" Return
+}
+control() { grep "^id=$1 " <<<"$controls"; }
+
+[ -f "$app" ] || fail "no $app"
+[ -f "$spy" ] || fail "no $spy"
+timeout 400 bash "$here/init-prefix.sh" || fail "the Wine prefix could not be created"
+
+# The display first: a Wine session started without one cannot open windows.
+timeout 30 wineserver -k 2>/dev/null
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  display=$(head -n 1 "$work/display" 2>/dev/null)
+  [ -n "$display" ] && break
+  sleep 0.1
+done
+[ -n "$display" ] || fail "Xvfb gave no display number within 10 s"
+export DISPLAY=":$display"
+
+# COM7 goes to a stable path that is re-pointed at the emulator's pty; dangling for now.
+rm -f "$work/ttyV7"
+timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$work/ttyV7" /f >/dev/null 2>&1 ||
+  fail "could not map COM7"
+# The port mapping is read when the session starts.
+timeout 30 wineserver -k 2>/dev/null
+timeout 60 wineserver -w 2>/dev/null
+
+start_app() {
+  wine "$app" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_window "$title" 30 || fail "no window titled '$title' within 30 s"
+  main=$wid
+}
+
+# 1. The window and its controls.
+start_app
+shot dialog
+controls=$(spy list "$title")
+echo "$controls" >"$work/controls.txt"
+check_control() {  # id class text check
+  local line
+  line=$(control "$1") || fail "no control $1: $controls"
+  grep -q "class=$2 " <<<"$line" || fail "control $1 is not a $2: $line"
+  grep -qF "text=\"$3\"" <<<"$line" || fail "control $1 text is not '$3': $line"
+  [ -z "${4:-}" ] || grep -q "check=$4 " <<<"$line" || fail "control $1 check is not $4: $line"
+}
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+check_control 1002 ComboBox "$(sed -n 's/.* text="\([^"]*\)" check=- sel=0 .*/\1/p' <<<"$(control 1002)")"
+check_control 1004 Button 'refresh ports'
+check_control 1005 Button 'Output graph points in CSV' 0
+check_control 1003 Button 'Set Dexal Clock using computer time' 0
+check_control 1001 Button 'Download'
+check_control 2 Button 'Close'
+grep -q '^window .*text="Dexal CSV downloader"' <<<"$controls" || fail "caption: $controls"
+# Tab order is creation order: the list must come in the template's order.
+order=$(sed -n 's/^id=\(-\?[0-9]*\) .*/\1/p' <<<"$controls" | tr '\n' ' ')
+[ "$order" = "-1 1002 1004 1005 1003 1001 2 " ] || fail "controls in order '$order'"
+echo "PASS: window, controls, texts, options unchecked"
+
+# 2. Cancelling the save dialog.
+spy click "$title" 1001
+wait_window Save 30 || fail "no save dialog within 30 s of Download"
+save=$wid
+shot save-dialog
+spy click Save 2 || fail "no Cancel button in the save dialog"
+wait_gone Save 15 || fail "the save dialog stayed after Escape"
+sleep 1
+for box in "Communication error" Download "Runtime Error" Exception; do
+  xdotool search --onlyvisible --name "^$box\$" >/dev/null 2>&1 && fail "a '$box' box after cancelling"
+done
+if ! kill -0 "$app_pid" 2>/dev/null; then
+  wait "$app_pid"; rc=$?; app_pid=""
+  fail "the program exited with $rc after cancelling: $(cat "$work/app.log")"
+fi
+echo "PASS: cancelling the save dialog starts no download"
+
+# 3. No port there: with nothing selected the download has no port to open (this machine's
+# own ports may be listed, so the test clears the selection rather than relying on an empty list).
+spy select "$title" 1002 -1 || fail "could not clear the port selection"
+out1=$(winepath -w "$work/none")
+spy click "$title" 1001
+wait_window Save 30 || fail "no save dialog for the second download"
+save_as "$out1"
+wait_window "Communication error" 30 || fail "no 'Communication error' box within 30 s"
+shot communication-error
+box=$(spy list "Communication error")
+grep -q 'text="Protocol Error 1' <<<"$box" || fail "the box does not say 'Protocol Error 1': $box"
+[ -e "$work/none.csv" ] && fail "a file was created although the port did not open"
+spy click "Communication error" 1 || fail "no OK button in the box"
+wait_gone "Communication error" 15 || fail "the box stayed after OK"
+controls=$(spy list "$title")
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+echo "PASS: a port that is not there gives the 'Communication error' box"
+
+# 4. A full download against the emulator.
+if [ ! -x "$sim" ] || [ ! -x "$cli" ]; then
+  echo "SKIP: full download (needs $sim and $cli)"
+  xdotool key --window "$main" Escape
+  wait "$app_pid"; rc=$?; app_pid=""
+  [ $rc -eq 0 ] || fail "the program exited with $rc after Esc"
+  cleanup
+  exit 0
+fi
+start_sim() {
+  rm -f "$work/sim.out"
+  "$sim" --once >"$work/sim.out" 2>"$work/sim.err" &
+  sim_pid=$!
+  for _ in $(seq 1 100); do
+    pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
+    [ -n "$pty" ] && return 0
+    kill -0 "$sim_pid" 2>/dev/null || fail "emulator exited: $(cat "$work/sim.err")"
+    sleep 0.1
+  done
+  fail "emulator printed no PTY line within 10 s"
+}
+start_sim
+timeout 120 "$cli" --port "$pty" --output "$work/expected.csv" --graph-points --set-clock \
+  >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
+wait "$sim_pid"; sim_pid=""
+start_sim
+ln -sfn "$pty" "$work/ttyV7"
+spy click "$title" 1004
+sleep 1
+controls=$(spy list "$title")
+grep -q 'items="[^"]*COM7' <<<"$(control 1002)" || fail "COM7 is not in the port list: $(control 1002)"
+grep -q 'sel=0 ' <<<"$(control 1002)" || fail "refresh ports selected no first entry: $(control 1002)"
+spy select "$title" 1002 COM7 || fail "could not select COM7"
+controls=$(spy list "$title")
+grep -q 'text="COM7"' <<<"$(control 1002)" || fail "COM7 is not selected: $(control 1002)"
+spy click "$title" 1005
+spy click "$title" 1003
+sleep 0.5
+controls=$(spy list "$title")
+check_control 1005 Button 'Output graph points in CSV' 1
+check_control 1003 Button 'Set Dexal Clock using computer time' 1
+out2=$(winepath -w "$work/gui")
+spy click "$title" 1001
+wait_window Save 30 || fail "no save dialog for the full download"
+save_as "$out2"
+wait_window Download 120 || fail "no 'Download' box within 120 s"
+shot download-complete
+box=$(spy list Download)
+grep -q 'text="Download complete"' <<<"$box" || fail "the 'Download' box says: $box"
+spy click Download 1
+wait_gone Download 15 || fail "the 'Download' box stayed after OK"
+[ -f "$work/gui.csv" ] || fail "no gui.csv (the default extension was not added?)"
+cmp "$work/expected.csv" "$work/gui.csv" || fail "the dialog's CSV differs from the native one"
+controls=$(spy list "$title")
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+echo "PASS: full download through COM7 with both options, CSV as the native program's"
+
+xdotool windowfocus --sync "$main" 2>/dev/null
+xdotool key --window "$main" Escape
+deadline=$((SECONDS + 30))
+while kill -0 "$app_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within 30 s of Esc"
+wait "$app_pid"; rc=$?; app_pid=""
+[ $rc -eq 0 ] || fail "the program exited with $rc after Esc"
+echo "PASS: Esc ends the program with exit code 0"
+cleanup
+exit 0

@@ -1,0 +1,142 @@
+// Looks into a top-level window from the Windows side, for the GUI test script.
+//   winspy list TITLE        one line per control: id, class, rectangle, text, check, selection
+//   winspy click TITLE ID    posts BM_CLICK to control ID (posted: the handler may not return)
+//   winspy select TITLE ID ITEM  selects a combo box entry by its text, or -1 for none
+//   winspy close TITLE       posts WM_CLOSE
+// Exit status: 0 done, 1 no such window or control, 2 usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Line breaks written as \n so that one control stays on one line.
+std::string Escaped(const std::wstring& text) {
+  std::string out;
+  for (const char c : Utf8(text)) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c != '\r') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[1024] = {};
+  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+
+void PrintControl(HWND control) {
+  wchar_t className[128] = {};
+  GetClassNameW(control, className, 128);
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  const std::wstring cls = className;
+  std::string check = "-";
+  std::string selection = "-";
+  if (_wcsicmp(className, L"Button") == 0) {
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+    if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) {
+      check = std::to_string(SendMessageW(control, BM_GETCHECK, 0, 0));
+    }
+  }
+  std::wstring text = TextOf(control);
+  if (_wcsicmp(className, L"ComboBox") == 0) {
+    selection = std::to_string(SendMessageW(control, CB_GETCURSEL, 0, 0));
+    // The items too, separated by |, after the edit text.
+    const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    std::wstring items;
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t item[256] = {};
+      SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+      if (i > 0) items += L"|";
+      items += item;
+    }
+    std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=%s items=\"%s\"\n",
+                GetDlgCtrlID(control), Utf8(cls).c_str(), rect.left, rect.top, rect.right,
+                rect.bottom, Escaped(text).c_str(), check.c_str(), selection.c_str(),
+                Escaped(items).c_str());
+    return;
+  }
+  std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=%s\n",
+              GetDlgCtrlID(control), Utf8(cls).c_str(), rect.left, rect.top, rect.right,
+              rect.bottom, Escaped(text).c_str(), check.c_str(), selection.c_str());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: winspy list|click|select|close TITLE [ID [ITEM]]\n");
+    return 2;
+  }
+  const std::wstring command = argv[1];
+  HWND window = FindWindowW(nullptr, argv[2]);
+  if (window == nullptr) {
+    std::fprintf(stderr, "no window titled \"%s\"\n", Utf8(argv[2]).c_str());
+    return 1;
+  }
+  if (command == L"list") {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("window rect=%ld,%ld,%ld,%ld text=\"%s\"\n", rect.left, rect.top, rect.right,
+                rect.bottom, Escaped(TextOf(window)).c_str());
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+      if (GetParent(child) == window) PrintControl(child);
+    }
+    return 0;
+  }
+  if (command == L"click" && argc == 4) {
+    HWND control = GetDlgItem(window, _wtoi(argv[3]));
+    if (control == nullptr) {
+      std::fprintf(stderr, "no control %s\n", Utf8(argv[3]).c_str());
+      return 1;
+    }
+    PostMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"select" && argc == 5) {
+    HWND combo = GetDlgItem(window, _wtoi(argv[3]));
+    if (combo == nullptr) return 1;
+    const std::wstring item = argv[4];
+    if (item == L"-1")
+      return SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0) == CB_ERR ? 0 : 1;
+    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(item.c_str()));
+    if (index == CB_ERR) {
+      std::fprintf(stderr, "no entry %s\n", Utf8(item).c_str());
+      return 1;
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return 0;
+  }
+  if (command == L"close") {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: winspy list|click|select|close TITLE [ID [ITEM]]\n");
+  return 2;
+}
