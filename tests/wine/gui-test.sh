@@ -124,6 +124,10 @@ check_control 1003 Button 'Set Dexal Clock using computer time' 0
 check_control 1001 Button 'Download'
 check_control 2 Button 'Close'
 grep -q '^window .*text="Dexal CSV downloader"' <<<"$controls" || fail "caption: $controls"
+# Centred on the 1280x1024 desktop, halves truncated.
+read -r l t r b < <(sed -n 's/^window rect=\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\) .*/\1 \2 \3 \4/p' <<<"$controls")
+[ "$l" -eq $(((1280 - (r - l)) / 2)) ] && [ "$t" -eq $(((1024 - (b - t)) / 2)) ] ||
+  fail "the dialog at $l,$t-$r,$b is not centred on the desktop"
 # Tab order is creation order: the list must come in the template's order.
 order=$(sed -n 's/^id=\(-\?[0-9]*\) .*/\1/p' <<<"$controls" | tr '\n' ' ')
 [ "$order" = "-1 1002 1004 1005 1003 1001 2 " ] || fail "controls in order '$order'"
@@ -174,8 +178,8 @@ if [ ! -x "$sim" ] || [ ! -x "$cli" ]; then
   exit 0
 fi
 start_sim() {
-  rm -f "$work/sim.out"
-  "$sim" --once >"$work/sim.out" 2>"$work/sim.err" &
+  rm -f "$work/sim.out" "$work/sim-requests.json"
+  "$sim" --once --log "$work/sim-requests.json" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
   for _ in $(seq 1 100); do
     pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
@@ -217,6 +221,9 @@ spy click Download 1
 wait_gone Download 15 || fail "the 'Download' box stayed after OK"
 [ -f "$work/gui.csv" ] || fail "no gui.csv (the default extension was not added?)"
 cmp "$work/expected.csv" "$work/gui.csv" || fail "the dialog's CSV differs from the native one"
+# The clock option reaches the tester as a set-clock request just before the end of the download.
+codes=$(sed -n 's/.*"code":"\(0x[0-9a-f]*\)".*/\1/p' "$work/sim-requests.json" | tail -n 2 | tr '\n' ' ')
+[ "$codes" = "0x2804 0x2823 " ] || fail "the download did not end with set clock, end download: $codes"
 controls=$(spy list "$title")
 check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
 echo "PASS: full download through COM7 with both options, CSV as the native program's"
