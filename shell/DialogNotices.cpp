@@ -13,11 +13,12 @@ void DialogNotices::Notify(const std::string& caption, const std::string& text, 
 }
 
 void DialogNotices::Progress(std::uint32_t index, std::uint32_t count, std::uint64_t /*bytes*/) {
-  if (index == shownIndex_) return;  // called per chunk; repaint once a result
+  if (index == shownIndex_) return;  // repaint once a result
   shownIndex_ = index;
+  const std::wstring line = ProgressTextFromIndex(index, count);
   HWND text = GetDlgItem(dialog_, IDC_TITLE_TEXT);
-  if (text == nullptr) return;
-  SetWindowTextW(text, ProgressTextFromIndex(index, count).c_str());
+  if (text == nullptr || line.empty()) return;
+  SetWindowTextW(text, line.c_str());
   // The message loop does not run during a download, so paint now.
   UpdateWindow(text);
 }

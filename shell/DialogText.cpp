@@ -28,6 +28,7 @@ WindowPosition CentredPosition(long ownerLeft, long ownerTop, long ownerRight, l
 }
 
 std::wstring ProgressTextFromIndex(std::uint32_t index, std::uint32_t count) {
+  if (index >= count) return {};  // the download's own "all fetched" report
   return L"Downloading result " + std::to_wstring(static_cast<std::uint64_t>(index) + 1) + L" of " +
          std::to_wstring(count);
 }

@@ -21,7 +21,7 @@ struct WindowPosition {
 WindowPosition CentredPosition(long ownerLeft, long ownerTop, long ownerRight, long ownerBottom,
                                long width, long height);
 
-// "Downloading result k of N" for 0-based result `index`.
+// "Downloading result k of N" for 0-based result `index`; empty once index reaches count.
 std::wstring ProgressTextFromIndex(std::uint32_t index, std::uint32_t count);
 
 }  // namespace Dexal

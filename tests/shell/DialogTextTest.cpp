@@ -57,8 +57,11 @@ TEST(DialogTextTest, CentredPosition) {
 TEST(DialogTextTest, ProgressTextCountsFromOne) {
   EXPECT_EQ(ProgressTextFromIndex(0, 3), L"Downloading result 1 of 3");
   EXPECT_EQ(ProgressTextFromIndex(99, 100), L"Downloading result 100 of 100");
-  EXPECT_EQ(ProgressTextFromIndex(0xFFFFFFFFU, 0xFFFFFFFFU),
-            L"Downloading result 4294967296 of 4294967295");
+  EXPECT_EQ(ProgressTextFromIndex(0xFFFFFFFEU, 0xFFFFFFFFU),
+            L"Downloading result 4294967295 of 4294967295");
+  // After the last result the download reports index == count: no line for it.
+  EXPECT_EQ(ProgressTextFromIndex(3, 3), L"");
+  EXPECT_EQ(ProgressTextFromIndex(0, 0), L"");
 }
 
 }  // namespace

@@ -179,7 +179,7 @@ if [ ! -x "$sim" ] || [ ! -x "$cli" ]; then
 fi
 start_sim() {
   rm -f "$work/sim.out" "$work/sim-requests.json"
-  "$sim" --once --log "$work/sim-requests.json" >"$work/sim.out" 2>"$work/sim.err" &
+  "$sim" --once --log "$work/sim-requests.json" "$@" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
   for _ in $(seq 1 100); do
     pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
@@ -227,6 +227,30 @@ codes=$(sed -n 's/.*"code":"\(0x[0-9a-f]*\)".*/\1/p' "$work/sim-requests.json" |
 controls=$(spy list "$title")
 check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
 echo "PASS: full download through COM7 with both options, CSV as the native program's"
+
+# 5. A result whose first attempt gets no reply: the "Error" box comes while the dialog shows
+# which result is being fetched; the retry completes the download and the start-up text returns.
+start_sim --fault 'no-reply@0x2822*1'
+ln -sfn "$pty" "$work/ttyV7"
+out3=$(winepath -w "$work/retry")
+spy click "$title" 1001
+wait_window Save 30 || fail "no save dialog for the retried download"
+save_as "$out3"
+wait_window Error 60 || fail "no 'Error' box within 60 s for the unanswered request"
+shot retry-error
+box=$(spy list Error)
+grep -q 'text="Download error: try 1"' <<<"$box" || fail "the 'Error' box says: $box"
+progress=$(spy text "$title" -1)
+grep -qx 'Downloading result 1 of [0-9]*' <<<"$progress" || fail "progress line during the download: '$progress'"
+spy click Error 1
+wait_window Download 120 || fail "no 'Download' box after the retry"
+grep -q 'text="Download complete"' <<<"$(spy list Download)" || fail "the retried download did not complete"
+spy click Download 1
+wait_gone Download 15 || fail "the 'Download' box stayed after OK"
+cmp "$work/expected.csv" "$work/retry.csv" || fail "the retried download's CSV differs"
+[ "$(spy text "$title" -1)" = 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.' ] ||
+  fail "the start-up text did not come back: $(spy text "$title" -1)"
+echo "PASS: a retried result shows 'Download error: try 1' over the progress line, then completes"
 
 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key --window "$main" Escape

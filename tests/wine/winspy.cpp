@@ -2,6 +2,8 @@
 //   winspy list TITLE        one line per control: id, class, rectangle, text, check, selection
 //   winspy click TITLE ID    posts BM_CLICK to control ID (posted: the handler may not return)
 //   winspy select TITLE ID ITEM  selects a combo box entry by its text, or -1 for none
+//   winspy text TITLE ID     prints the control's text without a message to its thread, which
+//                            may be busy in a download
 //   winspy close TITLE       posts WM_CLOSE
 // Exit status: 0 done, 1 no such window or control, 2 usage.
 #include <windows.h>
@@ -88,7 +90,7 @@ void PrintControl(HWND control) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: winspy list|click|select|close TITLE [ID [ITEM]]\n");
+    std::fprintf(stderr, "usage: winspy list|click|select|text|close TITLE [ID [ITEM]]\n");
     return 2;
   }
   const std::wstring command = argv[1];
@@ -133,10 +135,18 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return 0;
   }
+  if (command == L"text" && argc == 4) {
+    HWND control = GetDlgItem(window, _wtoi(argv[3]));
+    if (control == nullptr) return 1;
+    wchar_t text[1024] = {};
+    GetWindowTextW(control, text, 1024);
+    std::printf("%s\n", Escaped(text).c_str());
+    return 0;
+  }
   if (command == L"close") {
     PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: winspy list|click|select|close TITLE [ID [ITEM]]\n");
+  std::fprintf(stderr, "usage: winspy list|click|select|text|close TITLE [ID [ITEM]]\n");
   return 2;
 }
