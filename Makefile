@@ -47,6 +47,9 @@ windows-test: deps-native deps-windows wine-prefix
 	cmake --preset asan
 	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check
 	tests/wine/cli-e2e.sh build/mingw build/asan build/wine-e2e
+	@# The dialog program under Xvfb, in a prefix of its own (the test maps COM7 there).
+	WINEPREFIX=$(CURDIR)/build/wine/prefix-gui tests/wine/gui-test.sh build/mingw build/asan \
+	  build/wine-gui
 
 release: deps-native
 	cmake --preset release

@@ -15,7 +15,7 @@ std::wstring TitleLineFromFileVersion(std::uint32_t ms, std::uint32_t ls) {
 }
 
 std::wstring StaticTextFromFileVersion(std::uint32_t ms, std::uint32_t ls) {
-  return TitleLineFromFileVersion(ms, ls) + L"\nConnect the tester and put it in Download mode.";
+  return TitleLineFromFileVersion(ms, ls) + L"\nPut the tester in Download mode.";
 }
 
 WindowPosition CentredPosition(long ownerLeft, long ownerTop, long ownerRight, long ownerBottom,

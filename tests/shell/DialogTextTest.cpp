@@ -30,9 +30,9 @@ TEST(DialogTextTest, TitleLineFromFileVersion) {
 
 TEST(DialogTextTest, StaticTextHasTheNoticeLineAfterALineFeed) {
   EXPECT_EQ(StaticTextFromFileVersion(0x00010000, 1),
-            L"Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.");
+            L"Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.");
   EXPECT_EQ(StaticTextFromFileVersion(0, 0),
-            L"Dexal CSV downloader v0.0\nConnect the tester and put it in Download mode.");
+            L"Dexal CSV downloader v0.0\nPut the tester in Download mode.");
 }
 
 TEST(DialogTextTest, CentredPosition) {

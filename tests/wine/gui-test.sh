@@ -116,7 +116,7 @@ check_control() {  # id class text check
   grep -qF "text=\"$3\"" <<<"$line" || fail "control $1 text is not '$3': $line"
   [ -z "${4:-}" ] || grep -q "check=$4 " <<<"$line" || fail "control $1 check is not $4: $line"
 }
-check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.'
 check_control 1002 ComboBox "$(sed -n 's/.* text="\([^"]*\)" check=- sel=0 .*/\1/p' <<<"$(control 1002)")"
 check_control 1004 Button 'refresh ports'
 check_control 1005 Button 'Output graph points in CSV' 0
@@ -165,7 +165,7 @@ grep -q 'text="Protocol Error 1' <<<"$box" || fail "the box does not say 'Protoc
 spy click "Communication error" 1 || fail "no OK button in the box"
 wait_gone "Communication error" 15 || fail "the box stayed after OK"
 controls=$(spy list "$title")
-check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.'
 echo "PASS: a port that is not there gives the 'Communication error' box"
 
 # 4. A full download against the emulator.
@@ -225,7 +225,7 @@ cmp "$work/expected.csv" "$work/gui.csv" || fail "the dialog's CSV differs from 
 codes=$(sed -n 's/.*"code":"\(0x[0-9a-f]*\)".*/\1/p' "$work/sim-requests.json" | tail -n 2 | tr '\n' ' ')
 [ "$codes" = "0x2804 0x2823 " ] || fail "the download did not end with set clock, end download: $codes"
 controls=$(spy list "$title")
-check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.'
+check_control -1 Static 'Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.'
 echo "PASS: full download through COM7 with both options, CSV as the native program's"
 
 # 5. A result whose first attempt gets no reply: the "Error" box comes while the dialog shows
@@ -248,7 +248,7 @@ grep -q 'text="Download complete"' <<<"$(spy list Download)" || fail "the retrie
 spy click Download 1
 wait_gone Download 15 || fail "the 'Download' box stayed after OK"
 cmp "$work/expected.csv" "$work/retry.csv" || fail "the retried download's CSV differs"
-[ "$(spy text "$title" -1)" = 'Dexal CSV downloader v1.0.0.1 beta\nConnect the tester and put it in Download mode.' ] ||
+[ "$(spy text "$title" -1)" = 'Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.' ] ||
   fail "the start-up text did not come back: $(spy text "$title" -1)"
 echo "PASS: a retried result shows 'Download error: try 1' over the progress line, then completes"
 
