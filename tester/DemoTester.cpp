@@ -3,47 +3,47 @@
 namespace Dexal {
 namespace {
 
-ResultSpec Asset(std::string id, std::string make, std::string model, std::string serial,
-                 const TesterDate& date, std::uint8_t type) {
-  ResultSpec spec;
-  spec.assetId = std::move(id);
-  spec.assetMake = std::move(make);
-  spec.assetModel = std::move(model);
-  spec.assetSerial = std::move(serial);
-  spec.date = date;
-  spec.testType = type;
-  return spec;
+ResultFields Asset(std::string id, std::string make, std::string model, std::string serial,
+                   const TesterDate& date, std::uint8_t type) {
+  ResultFields fields;
+  fields.assetId = std::move(id);
+  fields.assetMake = std::move(make);
+  fields.assetModel = std::move(model);
+  fields.assetSerial = std::move(serial);
+  fields.date = date;
+  fields.testType = type;
+  return fields;
 }
 
-PulseSpec Defib(PulseSpec::Shape shape, double joules) {
-  PulseSpec pulse;
+PulseSettings Defib(PulseSettings::Shape shape, double joules) {
+  PulseSettings pulse;
   pulse.shape = shape;
   pulse.joules = joules;
   return pulse;
 }
 
-PulseSpec Pacer(double widthMs, double milliamps) {
-  PulseSpec pulse;
-  pulse.shape = PulseSpec::Shape::Pacer;
+PulseSettings Pacer(double widthMs, double milliamps) {
+  PulseSettings pulse;
+  pulse.shape = PulseSettings::Shape::Pacer;
   pulse.widthMs = widthMs;
   pulse.milliamps = milliamps;
   return pulse;
 }
 
-void DefibCalibration(ResultSpec& spec) {
-  spec.tag12 = 1;
-  spec.sampleOffset = 32768;
-  spec.voltsPerCount = 0.1f;
-  spec.nominalLoad = 50;
-  spec.loadOhms = 50.0f;
+void DefibCalibration(ResultFields& fields) {
+  fields.tag12 = 1;
+  fields.sampleOffset = 32768;
+  fields.voltsPerCount = 0.1f;
+  fields.nominalLoad = 50;
+  fields.loadOhms = 50.0f;
 }
 
-void PacerCalibration(ResultSpec& spec) {
-  spec.tag12 = 2;
-  spec.sampleOffset = 32768;
-  spec.voltsPerCount = 0.001f;
-  spec.nominalLoad = 50;
-  spec.loadOhms = 50.0f;
+void PacerCalibration(ResultFields& fields) {
+  fields.tag12 = 2;
+  fields.sampleOffset = 32768;
+  fields.voltsPerCount = 0.001f;
+  fields.nominalLoad = 50;
+  fields.loadOhms = 50.0f;
 }
 
 constexpr std::uint16_t kZoll = 0x0010;
@@ -68,44 +68,44 @@ TesterIdentity DemoIdentity() {
   return id;
 }
 
-std::vector<ResultSpec> DemoResultSpecs() {
-  std::vector<ResultSpec> specs;
+std::vector<ResultFields> DemoResultFields() {
+  std::vector<ResultFields> demoResults;
 
   auto r = Asset("BME-00412", "Philips", "HeartStart MRx", "US00571234", {2026, 3, 2, 9, 14, 5},
                  TestType::DefibPulse);
   DefibCalibration(r);
   r.comment = "200 J delivered, paddles cleaned";
-  r.pulse = Defib(PulseSpec::Shape::Biphasic, 200.0);
-  specs.push_back(r);
+  r.pulse = Defib(PulseSettings::Shape::Biphasic, 200.0);
+  demoResults.push_back(r);
 
   r = Asset("BME-00388", "Physio-Control", "LIFEPAK 20", "37815992", {2026, 3, 2, 9, 41, 30},
             TestType::DefibPulse);
   DefibCalibration(r);
   r.comment = "Monophasic unit, 360 J max";
-  r.pulse = Defib(PulseSpec::Shape::Monophasic, 360.0);
-  specs.push_back(r);
+  r.pulse = Defib(PulseSettings::Shape::Monophasic, 360.0);
+  demoResults.push_back(r);
 
   r = Asset("BME-00412", "Philips", "HeartStart MRx", "US00571234", {2026, 3, 2, 9, 20, 47},
             TestType::DefibCharge);
   DefibCalibration(r);
   r.chargeTime = 5.8f;
-  r.pulse = Defib(PulseSpec::Shape::Biphasic, 200.0);
-  specs.push_back(r);
+  r.pulse = Defib(PulseSettings::Shape::Biphasic, 200.0);
+  demoResults.push_back(r);
 
   r = Asset("ICU-D-07", "Zoll", "R Series ALS", "AF14C021587", {2026, 3, 3, 10, 2, 11},
             TestType::DefibSynch);
   DefibCalibration(r);
   r.simulator = SimulatorSetting{kNormalSinus, 0, 600, 1000};
   r.synchTime = 0.042f;
-  r.pulse = Defib(PulseSpec::Shape::Biphasic, 100.0);
-  specs.push_back(r);
+  r.pulse = Defib(PulseSettings::Shape::Biphasic, 100.0);
+  demoResults.push_back(r);
 
   r = Asset("AED-LOBBY-2", "Cardiac Science", "Powerheart G5", "1902-33871",
             {2026, 3, 3, 11, 30, 0}, TestType::AEDPulse);
   DefibCalibration(r);
   r.simulator = SimulatorSetting{kVfCoarse, 0, 0, 500};
-  r.pulse = Defib(PulseSpec::Shape::Biphasic, 150.0);
-  specs.push_back(r);
+  r.pulse = Defib(PulseSettings::Shape::Biphasic, 150.0);
+  demoResults.push_back(r);
 
   r = Asset("ICU-D-07", "Zoll", "R Series ALS", "AF14C021587", {2026, 3, 3, 10, 15, 42},
             TestType::PacerPulse);
@@ -114,7 +114,7 @@ std::vector<ResultSpec> DemoResultSpecs() {
   r.pacerModel = kZoll;
   r.pulseRate = 70.0f;
   r.pulse = Pacer(20.0, 40.0);
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("ED-MON-3", "Physio-Control", "LIFEPAK 15", "44022177", {2026, 3, 4, 8, 5, 19},
             TestType::PacerPulse);
@@ -124,7 +124,7 @@ std::vector<ResultSpec> DemoResultSpecs() {
   r.pacerModel = kPhysioControl;
   r.pulseRate = 80.0f;
   r.pulse = Pacer(40.0, 71.5);
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("ED-MON-3", "Physio-Control", "LIFEPAK 15", "44022177", {2026, 3, 4, 8, 12, 3},
             TestType::RefractoryPeriod);
@@ -134,7 +134,7 @@ std::vector<ResultSpec> DemoResultSpecs() {
   r.pulsedRefractoryPeriod = 0.34f;
   r.sensedRefractoryPeriod = 0.3f;
   r.pulseWidth = 0.02f;
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("CCU-P-11", "Philips", "HeartStart XL+", "US51209876", {2026, 3, 4, 13, 47, 55},
             TestType::Sensitivity);
@@ -143,7 +143,7 @@ std::vector<ResultSpec> DemoResultSpecs() {
   r.ecgInverted = true;
   r.pulseRate = 70.0f;
   r.sensitivity = 0.0025f;
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("CCU-P-11", "Philips", "HeartStart XL+", "US51209876", {2026, 3, 4, 14, 1, 9},
             TestType::PacerImmunity);
@@ -151,26 +151,27 @@ std::vector<ResultSpec> DemoResultSpecs() {
   r.pacerModel = kPhilips;
   r.pulseRate = 70.0f;
   r.comment = "No pacing inhibition at 50 Hz mains interference";
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("TRAIN-SIM-1", "Laerdal", "HeartSim 200", "HS2-0091", {2026, 3, 5, 15, 20, 0},
             TestType::WaveformSimulator);
   r.simulator = SimulatorSetting{kNormalSinus, 0, 720, 1000};
   r.comment = "ECG display checked against the simulator";
-  specs.push_back(r);
+  demoResults.push_back(r);
 
   r = Asset("AED-LOBBY-2", "Cardiac Science", "Powerheart G5", "1902-33871",
             {2026, 3, 5, 16, 2, 37}, TestType::GeneralObservation);
   r.comment = "Case cracked, label reads \"replace pads 04/2026\"";
-  specs.push_back(r);
+  demoResults.push_back(r);
 
-  return specs;
+  return demoResults;
 }
 
 TesterScenario DemoTesterScenario() {
   TesterScenario scenario;
   scenario.identity = DemoIdentity();
-  for (const auto& spec : DemoResultSpecs()) scenario.results.push_back(StoredResultFrom(spec));
+  for (const auto& fields : DemoResultFields())
+    scenario.results.push_back(StoredResultFrom(fields));
   return scenario;
 }
 

@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "tester/ResultSpec.h"
+#include "tester/ResultFields.h"
 #include "tester/TesterScenario.h"
 
 namespace Dexal {
 
 // The built-in demo tester: a dozen results over all ten test types, full-length pulses.
-std::vector<ResultSpec> DemoResultSpecs();
+std::vector<ResultFields> DemoResultFields();
 TesterIdentity DemoIdentity();
 TesterScenario DemoTesterScenario();
 

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "tester/ResultSpec.h"
+#include "tester/ResultFields.h"
 
 namespace Dexal {
 namespace {
@@ -144,8 +144,8 @@ SimulatorSetting SimulatorAt(const json& value, const std::string& path) {
   return sim;
 }
 
-PulseSpec PulseAt(const json& value, const std::string& path) {
-  PulseSpec pulse;
+PulseSettings PulseAt(const json& value, const std::string& path) {
+  PulseSettings pulse;
   bool shapeGiven = false;
   Members(
       value, path,
@@ -154,13 +154,13 @@ PulseSpec PulseAt(const json& value, const std::string& path) {
           const std::string shape = StringAt(v, p);
           shapeGiven = true;
           if (shape == "biphasic") {
-            pulse.shape = PulseSpec::Shape::Biphasic;
+            pulse.shape = PulseSettings::Shape::Biphasic;
           } else if (shape == "monophasic") {
-            pulse.shape = PulseSpec::Shape::Monophasic;
+            pulse.shape = PulseSettings::Shape::Monophasic;
           } else if (shape == "pacer") {
-            pulse.shape = PulseSpec::Shape::Pacer;
+            pulse.shape = PulseSettings::Shape::Pacer;
           } else if (shape == "samples") {
-            pulse.shape = PulseSpec::Shape::Samples;
+            pulse.shape = PulseSettings::Shape::Samples;
           } else {
             Fail(p, "unknown shape \"" + shape + "\" (biphasic, monophasic, pacer, samples)");
           }
@@ -195,16 +195,16 @@ PulseSpec PulseAt(const json& value, const std::string& path) {
             Fail(p, "unknown mode \"" + mode + "\"");
           }
         }}});
-  if (!shapeGiven && !pulse.samples.empty()) pulse.shape = PulseSpec::Shape::Samples;
+  if (!shapeGiven && !pulse.samples.empty()) pulse.shape = PulseSettings::Shape::Samples;
   if (!shapeGiven && pulse.samples.empty()) Fail(path, "give a \"shape\" or \"samples\"");
-  if (pulse.shape == PulseSpec::Shape::Samples && pulse.samples.empty()) {
+  if (pulse.shape == PulseSettings::Shape::Samples && pulse.samples.empty()) {
     Fail(path + ".samples", "a sample-list pulse needs samples");
   }
   return pulse;
 }
 
-ResultSpec ResultAt(const json& value, const std::string& path) {
-  ResultSpec r;
+ResultFields ResultAt(const json& value, const std::string& path) {
+  ResultFields r;
   auto text = [](std::string& field) {
     return [&field](const json& v, const std::string& p) { field = StringAt(v, p); };
   };
@@ -306,9 +306,9 @@ TesterScenario ScenarioFromJson(std::string_view text) {
               if (!v.is_array()) Fail(p, "expected a list of results");
               for (std::size_t i = 0; i < v.size(); ++i) {
                 const std::string at = "results[" + std::to_string(i) + "]";
-                const ResultSpec spec = ResultAt(v[i], at);
+                const ResultFields fields = ResultAt(v[i], at);
                 try {
-                  scenario.results.push_back(StoredResultFrom(spec));
+                  scenario.results.push_back(StoredResultFrom(fields));
                 } catch (const std::invalid_argument& e) {
                   Fail(at, e.what());
                 }

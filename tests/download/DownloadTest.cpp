@@ -10,7 +10,7 @@
 
 #include "download/DexalNotices.h"
 #include "tester/DemoTester.h"
-#include "tester/ResultSpec.h"
+#include "tester/ResultFields.h"
 #include "tester/TesterCore.h"
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/ScriptedPeer.h"
@@ -216,7 +216,7 @@ TEST_F(Download, ResultFailingThreeTimesAbortsKeepingEarlierResults) {
 
 TEST_F(Download, UnknownTestTypeIsFetchedThreeTimesAndSkipped) {
   TesterScenario scenario = FirstResults(2);
-  ResultSpec unknown;
+  ResultFields unknown;
   unknown.assetId = "X";
   unknown.testType = 0x21;
   scenario.results.insert(scenario.results.begin() + 1, StoredResultFrom(unknown));

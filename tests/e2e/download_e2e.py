@@ -165,46 +165,46 @@ def check_reference_fields(scenario_path, data):
     if len(found) != len(scenario["results"]):
         raise Failure("%d sections for %d results" % (len(found), len(scenario["results"])))
     checked = 0
-    for index, (spec, section) in enumerate(zip(scenario["results"], found)):
+    for index, (result, section) in enumerate(zip(scenario["results"], found)):
         rows = list(csv.reader(io.StringIO(section, newline="")))
         header, values = rows[0], rows[1]
         cell = dict(zip(header, values))
         what = "result %d" % (index + 1)
         expect = {
-            "Asset ID": spec.get("assetId", ""), "Asset Make": spec.get("assetMake", ""),
-            "Asset Model": spec.get("assetModel", ""), "Asset Serial": spec.get("assetSerial", ""),
-            "Test Type": TYPE_NAMES[spec["testType"]],
-            "Status": "Pass" if spec.get("status", "pass") == "pass" else "Fail",
-            "NominalLoad": str(spec.get("nominalLoad", 0)),
+            "Asset ID": result.get("assetId", ""), "Asset Make": result.get("assetMake", ""),
+            "Asset Model": result.get("assetModel", ""), "Asset Serial": result.get("assetSerial", ""),
+            "Test Type": TYPE_NAMES[result["testType"]],
+            "Status": "Pass" if result.get("status", "pass") == "pass" else "Fail",
+            "NominalLoad": str(result.get("nominalLoad", 0)),
         }
-        d = spec["date"]
+        d = result["date"]
         expect["Date"] = "%04d-%02d-%02dT%02d:%02d:%02d" % (
             d["year"], d["month"], d["day"], d["hour"], d["minute"], d["second"])
-        if spec["testType"] == "general-comments":
-            expect["Description"] = spec.get("observation", "")
+        if result["testType"] == "general-comments":
+            expect["Description"] = result.get("observation", "")
         else:
-            expect["Comment"] = spec.get("comment", "")
+            expect["Comment"] = result.get("comment", "")
         for column, value in expect.items():
             if cell.get(column) != value:
                 raise Failure("%s %s: %r, expected %r" % (what, column, cell.get(column), value))
             checked += 1
         for field, (column, factor) in NUMERIC_COLUMNS.items():
-            if field in spec:
-                near(cell[column], spec[field] * factor, what + " " + column)
+            if field in result:
+                near(cell[column], result[field] * factor, what + " " + column)
                 checked += 1
-        if "ecgInverted" in spec:
-            want = "Inverted" if spec["ecgInverted"] else "Normal"
+        if "ecgInverted" in result:
+            want = "Inverted" if result["ecgInverted"] else "Normal"
             if cell["ECG Signal inverted"] != want:
                 raise Failure("%s ECG Signal inverted: %r" % (what, cell["ECG Signal inverted"]))
             checked += 1
-        sim = spec.get("simulator")
+        sim = result.get("simulator")
         if sim:
             near(cell["ECG Waveform peak (mV)"], sim["peakMicrovolts"] / 1000.0, what + " peak")
             checked += 1
             if "ECG Waveform rate" in cell:
                 near(cell["ECG Waveform rate"], sim["rate"] / 10.0, what + " rate")
                 checked += 1
-        pulse = spec.get("pulse")
+        pulse = result.get("pulse")
         if pulse and "joules" in pulse:
             energy = float(cell["Defib Energy (J)"])
             if abs(energy - pulse["joules"]) > 0.01 * pulse["joules"]:

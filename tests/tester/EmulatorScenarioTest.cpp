@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tester/DemoTester.h"
-#include "tester/ResultSpec.h"
+#include "tester/ResultFields.h"
 #include "tester/ScenarioJson.h"
 
 namespace Dexal {
@@ -136,26 +136,26 @@ TEST(ScenarioJson, MissingFileIsReported) {
 }
 
 TEST(DemoTester, CoversAllTenTypesWithFullLengthPulses) {
-  const auto specs = DemoResultSpecs();
-  EXPECT_GE(specs.size(), 12u);
+  const auto fieldsList = DemoResultFields();
+  EXPECT_GE(fieldsList.size(), 12u);
   for (int type : {0x01, 0x02, 0x10, 0x11, 0x12, 0x20, 0x30, 0x31, 0x32, 0x33}) {
-    EXPECT_TRUE(std::any_of(specs.begin(), specs.end(), [type](const ResultSpec& s) {
+    EXPECT_TRUE(std::any_of(fieldsList.begin(), fieldsList.end(), [type](const ResultFields& s) {
       return s.testType == type;
     })) << type;
   }
   bool quoted = false;
-  for (const auto& spec : specs) {
-    if (spec.comment && spec.comment->find(',') != std::string::npos &&
-        spec.comment->find('"') != std::string::npos) {
+  for (const auto& fields : fieldsList) {
+    if (fields.comment && fields.comment->find(',') != std::string::npos &&
+        fields.comment->find('"') != std::string::npos) {
       quoted = true;
     }
-    if (spec.pulse) {
-      EXPECT_EQ(PulseSamples(*spec.pulse, CalibrationOf(spec)).size(), kFullPulseSamples);
+    if (fields.pulse) {
+      EXPECT_EQ(PulseSamples(*fields.pulse, CalibrationOf(fields)).size(), kFullPulseSamples);
     }
   }
   EXPECT_TRUE(quoted);
   const TesterScenario scenario = DemoTesterScenario();
-  EXPECT_EQ(scenario.results.size(), specs.size());
+  EXPECT_EQ(scenario.results.size(), fieldsList.size());
   for (const auto& r : scenario.results) {
     EXPECT_LE(r.criteria.size() + r.data.size() + 8, 65535u);
   }

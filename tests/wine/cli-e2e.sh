@@ -21,19 +21,7 @@ cleanup() {
   rm -f "$WINEPREFIX/dosdevices/$com"
 }
 
-# Starts the emulator and sets $pty to its slave path.
-start_sim() {
-  rm -f "$work/sim.out"
-  "$sim" --once "$@" >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  for _ in $(seq 1 100); do
-    pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
-    [ -n "$pty" ] && return 0
-    kill -0 "$sim_pid" 2>/dev/null || fail "emulator exited: $(cat "$work/sim.err")"
-    sleep 0.1
-  done
-  fail "emulator printed no PTY line within 10 s"
-}
+. "$(dirname "$0")/emulator.sh"
 
 # A running wine server, so that no program pays for its start inside a reply time-out, and its
 # diagnostics stay out of the programs' output.

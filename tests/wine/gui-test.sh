@@ -15,6 +15,7 @@ mingw=$1 native=$2 work=$3
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=${WINEARCH:-win64} TZ=UTC
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/emulator.sh"
 app="$mingw/shell/DexalCSVDownloader.exe"
 spy="$mingw/tests/shell/winspy.exe"
 sim="$native/tester/dexal-tester-sim"
@@ -177,23 +178,16 @@ if [ ! -x "$sim" ] || [ ! -x "$cli" ]; then
   cleanup
   exit 0
 fi
-start_sim() {
-  rm -f "$work/sim.out" "$work/sim-requests.json"
-  "$sim" --once --log "$work/sim-requests.json" "$@" >"$work/sim.out" 2>"$work/sim.err" &
-  sim_pid=$!
-  for _ in $(seq 1 100); do
-    pty=$(sed -n 's/^PTY //p' "$work/sim.out" | head -n 1)
-    [ -n "$pty" ] && return 0
-    kill -0 "$sim_pid" 2>/dev/null || fail "emulator exited: $(cat "$work/sim.err")"
-    sleep 0.1
-  done
-  fail "emulator printed no PTY line within 10 s"
+# Every run logs its requests for the checks below.
+start_logged_sim() {
+  rm -f "$work/sim-requests.json"
+  start_sim --log "$work/sim-requests.json" "$@"
 }
-start_sim
+start_logged_sim
 timeout 120 "$cli" --port "$pty" --output "$work/expected.csv" --graph-points --set-clock \
   >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
 wait "$sim_pid"; sim_pid=""
-start_sim
+start_logged_sim
 ln -sfn "$pty" "$work/ttyV7"
 spy click "$title" 1004
 sleep 1
@@ -230,7 +224,7 @@ echo "PASS: full download through COM7 with both options, CSV as the native prog
 
 # 5. A result whose first attempt gets no reply: the "Error" box comes while the dialog shows
 # which result is being fetched; the retry completes the download and the start-up text returns.
-start_sim --fault 'no-reply@0x2822*1'
+start_logged_sim --fault 'no-reply@0x2822*1'
 ln -sfn "$pty" "$work/ttyV7"
 out3=$(winepath -w "$work/retry")
 spy click "$title" 1001

@@ -40,7 +40,7 @@ struct SimulatorSetting {
 };
 
 // The captured pulse: given sample by sample or drawn from a shape.
-struct PulseSpec {
+struct PulseSettings {
   enum class Shape { Samples, Biphasic, Monophasic, Pacer };
   Shape shape = Shape::Samples;
   std::vector<std::uint16_t> samples;
@@ -52,7 +52,7 @@ struct PulseSpec {
 };
 
 // One result described field by field; unset fields are left out of the segments.
-struct ResultSpec {
+struct ResultFields {
   std::string assetId, assetMake, assetModel, assetSerial;
   TesterDate date{2024, 1, 1, 9, 0, 0};
   std::uint8_t testType = TestType::DefibPulse;
@@ -64,7 +64,7 @@ struct ResultSpec {
   std::optional<std::uint16_t> nominalLoad;
   std::optional<float> loadOhms;
   std::optional<SimulatorSetting> simulator;
-  std::optional<PulseSpec> pulse;
+  std::optional<PulseSettings> pulse;
   std::optional<float> chargeTime;  // seconds
   std::optional<float> synchTime;   // seconds
   std::optional<std::uint16_t> pacerModel;
@@ -86,14 +86,14 @@ struct ResultSpec {
 };
 
 // The calibration a pulse is drawn with: the result's own fields, defaults for unset ones.
-PulseCalibration CalibrationOf(const ResultSpec& spec);
-std::vector<std::uint16_t> PulseSamples(const PulseSpec& pulse, const PulseCalibration& cal);
+PulseCalibration CalibrationOf(const ResultFields& fields);
+std::vector<std::uint16_t> PulseSamples(const PulseSettings& pulse, const PulseCalibration& cal);
 
-ByteVector CriteriaSegmentFrom(const ResultSpec& spec);
-ByteVector DataSegmentFrom(const ResultSpec& spec);
+ByteVector CriteriaSegmentFrom(const ResultFields& fields);
+ByteVector DataSegmentFrom(const ResultFields& fields);
 
 // The result as stored. Throws std::invalid_argument naming the field when a field does not
 // belong to the test type or a pulse cannot be drawn.
-StoredResult StoredResultFrom(const ResultSpec& spec);
+StoredResult StoredResultFrom(const ResultFields& fields);
 
 }  // namespace Dexal
