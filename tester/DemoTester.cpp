@@ -170,8 +170,9 @@ std::vector<ResultFields> DemoResultFields() {
 TesterScenario DemoTesterScenario() {
   TesterScenario scenario;
   scenario.identity = DemoIdentity();
-  for (const auto& fields : DemoResultFields())
+  for (const auto& fields : DemoResultFields()) {
     scenario.results.push_back(StoredResultFrom(fields));
+  }
   return scenario;
 }
 

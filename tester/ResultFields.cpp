@@ -69,8 +69,9 @@ std::optional<std::uint8_t> TestTypeFromName(std::string_view name) {
 
 PulseCalibration CalibrationOf(const ResultFields& fields) {
   PulseCalibration cal;
-  if (fields.pulse && fields.pulse->shape == PulseSettings::Shape::Pacer)
+  if (fields.pulse && fields.pulse->shape == PulseSettings::Shape::Pacer) {
     cal.voltsPerCount = 0.001f;
+  }
   if (fields.sampleOffset) cal.sampleOffset = *fields.sampleOffset;
   if (fields.voltsPerCount) cal.voltsPerCount = *fields.voltsPerCount;
   if (fields.loadOhms) cal.loadOhms = *fields.loadOhms;
