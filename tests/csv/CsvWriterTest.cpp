@@ -77,32 +77,6 @@ class CsvWriter : public ::testing::Test {
   DexalCmdResultData data{nullptr, "T100"};
 };
 
-TEST_F(CsvWriter, DefibPulseWithoutProfileHasOnlyCommonCellsEvenWithGraphs) {
-  DexalDefibPulseTest record(&data);
-  Fill(record);
-  record.testType = 0x10;
-  EXPECT_EQ(Write(record, true),
-            std::string(kCommonHeaders) + "\r\n" + Common("Defib Pulse") + "\r\n\r\n");
-}
-
-TEST_F(CsvWriter, DefibChargeWithAndWithoutProfile) {
-  DexalDefibChargeTest record(&data);
-  Fill(record);
-  record.testType = 0x11;
-  record.chargeTime = 4.25f;  // exact tie
-  EXPECT_EQ(Write(record, true), std::string(kCommonHeaders) + ",DefibChargeTime\r\n" +
-                                     Common("Defib Charge") + ",4.3\r\n\r\n");
-  fs::remove(path);
-  record.profile = Profile();
-  record.profile->points = {{0.0, 1.0}};
-  record.loadOhms = 50.0f;
-  EXPECT_EQ(Write(record, false),
-            std::string(kCommonHeaders) +
-                ",DefibChargeTime,Defib Energy (J),Defib Peak Voltage (V),Defib Peak Current (A),"
-                "Defib Min Voltage (V),Defib Max Voltage (V),Defib Pulse Width (ms)\r\n" +
-                Common("Defib Charge") + ",4.3,150.3,1500,30.00,-2,1500,4.1\r\n\r\n");
-}
-
 TEST_F(CsvWriter, DefibGraphLinesFollowTheValueLine) {
   DexalDefibPulseTest record(&data);
   Fill(record);
@@ -119,42 +93,6 @@ TEST_F(CsvWriter, DefibGraphLinesFollowTheValueLine) {
             std::string::npos)
       << text;
   EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
-}
-
-TEST_F(CsvWriter, EmptyPointListGivesGraphHeaderOnly) {
-  DexalAEDPulseTest record(&data);
-  Fill(record);
-  record.testType = 0x20;
-  record.profile = Profile();
-  const std::string text = Write(record, true);
-  EXPECT_EQ(text.substr(text.size() - 39), "\r\nTime (ms),Current (A),Voltage (V)\r\n\r\n");
-}
-
-TEST_F(CsvWriter, PacerPulseScalesToMilliUnitsAndRoundsAwayFromZero) {
-  DexalPacerPulseTest record(&data);
-  Fill(record);
-  record.testType = 0x30;
-  record.loadOhms = 50.0f;
-  record.simWaveform = {0x50, 0, 700, 1.5f};
-  record.pacerModel = 0x10;
-  record.pulseRate = 70.0f;
-  record.profile = std::make_unique<DexalProfile>();
-  record.profile->energy = 0.0001234f;
-  record.profile->peakVoltage = 0.5f;
-  record.profile->peakCurrent = 0.01f;
-  record.profile->minVoltage = -0.0027f;
-  record.profile->maxVoltage = 0.5f;
-  record.profile->pulseWidth = 0.02f;
-  record.profile->points = {{0.004, 0.5}};
-  EXPECT_EQ(Write(record, true),
-            std::string(kCommonHeaders) +
-                ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV),Pacer Model,"
-                "Pacer Pulse Rate (ppm),Pacer Pulse Energy (mJ),Pacer Pulse Peak Voltage (mV),"
-                "Pacer Pulse Peak Current (mA),Pacer Pulse Min Voltage (mV),"
-                "Pacer Pulse Max Voltage (mV),Pacer Pulse Width (ms)\r\n" +
-                Common("Pacer Pulse") +
-                ",Pacer (only),70.0 bpm,2,Zoll,70.0,0.12,500,10,-3,500,20.0\r\n"
-                "Time (ms),Current (mA),Voltage (mV)\r\n0.004,10,500\r\n\r\n");
 }
 
 TEST_F(CsvWriter, WaveformRatesWithAndWithoutUnits) {
@@ -179,53 +117,6 @@ TEST_F(CsvWriter, WaveformRatesWithAndWithoutUnits) {
                   ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV)\r\n" +
                   Common("Waveform Simulation") + "," + c.cells + "\r\n\r\n");
   }
-}
-
-TEST_F(CsvWriter, SyncTimeAndRefractoryPeriodsInMilliseconds) {
-  DexalDefibSynchTest sync(&data);
-  Fill(sync);
-  sync.testType = 0x12;
-  sync.synchTime = 0.0123f;
-  sync.simWaveform = {0x10, 0, 600, 1.0f};
-  EXPECT_NE(
-      Write(sync, true)
-          .find(Common("Defib Cardiac Sync Time") + ",12.3,Normal Sinus Rhythm,60.0 bpm,1\r\n\r\n"),
-      std::string::npos);
-  fs::remove(path);
-  DexalRefractoryPeriodTest refractory(&data);
-  Fill(refractory);
-  refractory.testType = 0x31;
-  refractory.simWaveform = {0x61, 0, 10, 0.0f};
-  refractory.pacerModel = 0x0030;
-  refractory.pulseRate = 72.45f;  // the float lies below the tie: 72.4
-  refractory.pulsedRefractoryPeriod = 0.25f;
-  refractory.sensedRefractoryPeriod = 0.2496f;
-  refractory.pulseWidth = 0.0025f;
-  EXPECT_EQ(Write(refractory, false),
-            std::string(kCommonHeaders) +
-                ",ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV),Pacer Model,"
-                "Pacer Pulse Rate (ppm),Pacer Pulsed Refractory Period - PRP (ms),"
-                "Pacer Sensed Refractory Period - SRP (ms),Pulse Width (ms):\r\n" +
-                Common("Pacer Refractory Period") +
-                ",Pacer testing pulses for refractory period tests etc,1.0 ,0,"
-                "Philips / HP / Laerdal,72.4,250,250,3\r\n\r\n");
-}
-
-TEST_F(CsvWriter, SensitivityHasNoRateColumn) {
-  DexalSensitivityTest record(&data);
-  Fill(record);
-  record.testType = 0x32;
-  record.simWaveform = {0x10, 0, 600, 2.5f};
-  record.ecgInverted = true;
-  record.pacerModel = 0x0081;
-  record.pulseRate = 60.0f;
-  record.sensitivity = 0.0025f;
-  EXPECT_EQ(Write(record, false),
-            std::string(kCommonHeaders) +
-                ",ECG Waveform,ECG Signal inverted,ECG Waveform peak (mV),Pacer Model,"
-                "Pacer Pulse Rate (ppm),Pacer Sensitivity (mV)\r\n" +
-                Common("Pacer Sensitivity") +
-                ",Normal Sinus Rhythm,Inverted,3,???,60.0,2.50\r\n\r\n");
 }
 
 TEST_F(CsvWriter, StatusNominalLoadAndUnconvertibleDate) {

@@ -86,6 +86,21 @@ TEST(SetProfileData, NoSamplesIsAnError) {
   }
 }
 
+// Samples exactly a tenth of the peak from the offset are quiet; one count further is not. High
+// offsets with a negative peak work as well as low ones with a positive peak.
+TEST(AnalyseProfile, PulseWidthAtTheEdgesOfTheQuietBand) {
+  for (const int offset : {1000, 60000}) {
+    const int sign = offset > 30000 ? -1 : 1;
+    SampleArray samples;
+    for (const int level : {0, 10, 11, 100, -10, -11, 10, 0, 0, 0}) {
+      samples.push_back(static_cast<std::uint16_t>(offset + sign * level));
+    }
+    const DexalProfile profile = Analysed(static_cast<std::uint16_t>(offset), 1.0f, 10.0f, samples);
+    EXPECT_EQ(profile.peakVoltage, 100.0f) << offset;
+    EXPECT_EQ(profile.pulseWidth, static_cast<float>(4 / 250000.0)) << offset;
+  }
+}
+
 TEST(AnalyseProfile, ValuesAreRoundedToSinglePrecision) {
   const DexalProfile profile = Analysed(0, 0.1f, 50.0f, SampleArray(10, 3));
   EXPECT_EQ(profile.points[0].value, static_cast<double>(3.0f * 0.1f));
