@@ -7,7 +7,6 @@
 #include "link/DexalPerformCmd.h"
 #include "link/DexalSerialLink.h"
 #include "platform/WideText.h"
-#include "tester/DemoTester.h"
 #include "tester/TesterServer.h"
 #include "tests/tester/EmulatorTestSupport.h"
 
@@ -49,64 +48,6 @@ TEST(EmulatorServer, AnswersAResultCountOverThePty) {
   EXPECT_EQ(log[1].sequence, 2);
   server.Stop();
   server.Stop();  // twice is harmless
-}
-
-TEST(EmulatorServer, DemoResultsArriveWithMatchingCrcs) {
-  TesterServer server(DemoTesterScenario());
-  std::string error;
-  ASSERT_TRUE(server.Start(error)) << error;
-  DexalSerialLink link;
-  ASSERT_TRUE(link.Open(WideTextFromUtf8(server.PortPath())));
-  DexalPerformCmd perform(&link);
-  DexalCmdResultCount count;
-  ASSERT_TRUE(perform.visit(count));
-  ASSERT_GE(count.resultCount, 12u);
-  for (std::uint16_t i = 0; i < count.resultCount; ++i) {
-    DexalCmdResultInfo info(i);
-    ASSERT_TRUE(perform.visit(info));
-    if (info.criteriaSize + info.dataSize > 4088) continue;  // single-chunk results only
-    DexalCmdResultData data(&info, "x");
-    ASSERT_TRUE(perform.visit(data));
-    EXPECT_TRUE(DexalSerialLink::CheckCrc(data.criteriaSegment, data.criteriaCrc)) << i;
-    EXPECT_TRUE(DexalSerialLink::CheckCrc(data.dataSegment, data.dataCrc)) << i;
-  }
-  DexalCmdEndDownload end;
-  EXPECT_TRUE(perform.visit(end));
-  EXPECT_TRUE(server.WaitForEndDownload(std::chrono::seconds(2)));
-  EXPECT_TRUE(server.EndDownloadReceived());
-}
-
-TEST(EmulatorServer, LateReplyMissesTheTimeOutAndTheRetryGetsThrough) {
-  TesterServer server(ThreeResults());
-  server.AddFault(ParseFault("late:300@1"));
-  std::string error;
-  ASSERT_TRUE(server.Start(error)) << error;
-  DexalSerialLink link;
-  ASSERT_TRUE(link.Open(WideTextFromUtf8(server.PortPath())));
-  ASSERT_TRUE(link.WriteFrame({1, 0, 0x20, 0x28}));
-  ByteVector reply;
-  const auto start = Clock::now();
-  ASSERT_TRUE(link.ReadFrame(reply, 200));
-  EXPECT_TRUE(reply.empty());
-  ASSERT_TRUE(link.ReadFrame(reply, 400));  // the late one arrives after all
-  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
-  ASSERT_EQ(reply.size(), 12u);
-  EXPECT_EQ(U16(reply, 2), 1);
-}
-
-TEST(EmulatorServer, ClosedLineLeavesTheDownloaderWithoutReply) {
-  TesterServer server(ThreeResults());
-  server.AddFault(ParseFault("close@1"));
-  std::string error;
-  ASSERT_TRUE(server.Start(error)) << error;
-  DexalSerialLink link;
-  ASSERT_TRUE(link.Open(WideTextFromUtf8(server.PortPath())));
-  ASSERT_TRUE(link.WriteFrame({1, 0, 0x20, 0x28}));
-  EXPECT_TRUE(server.WaitForEndDownload(std::chrono::seconds(2)));  // finished by the close
-  ByteVector reply;
-  link.ReadFrame(reply, 200);  // fails or times out, depending on the OS
-  EXPECT_TRUE(reply.empty());
-  server.Stop();
 }
 
 TEST(EmulatorServer, PacingGivesAReplyAtLeastItsWireTime) {
