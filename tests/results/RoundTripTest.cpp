@@ -69,6 +69,14 @@ std::vector<Sequence> Sequences(std::mt19937& rng) {
     out.push_back({"zeros", Samples(n, 0)});
     out.push_back({"full scale", Samples(n, 0xFFFF)});
   }
+  // Falling segments: the decoder's division truncates toward zero, so a fall of 2 over 3
+  // samples gives 10, 10, 8 and cannot hold 10, 9, 8.
+  out.push_back({"falling", Samples{10, 10, 9, 8, 8, 8, 8, 8, 8, 8}});
+  out.push_back({"extremes", Samples{0, 0xFFFF, 0, 0xFFFF, 0, 0xFFFF, 0, 0xFFFF, 0, 0xFFFF}});
+  out.push_back({"jumps", Samples{5, 40000, 3, 32768, 32767, 0, 9, 9, 9, 65000}});
+  out.push_back({"zigzag", Samples{0, 30000, 0, 30000, 0, 30000, 0, 30000, 0, 30000}});
+  // A constant run of exactly 4096 takes the "0 means 16^w" run length.
+  out.push_back({"run of 4096", Samples(4097, 1234)});
   out.push_back({"biphasic", testing::Biphasic(rng, 31250, 32768, 15000.0, 3)});
   out.push_back({"biphasic clipped", testing::Biphasic(rng, 31250, 32768, 40000.0, 0)});
   out.push_back({"monophasic", testing::Monophasic(rng, 31250, 2048, 20000.0, 2)});
@@ -83,6 +91,7 @@ TEST(SampleRoundTrip, EveryModeThatHoldsASequenceDecodesToIt) {
   int perMode[4] = {};
   int type = 0;
   for (const Sequence& sequence : Sequences(rng)) {
+    const std::size_t smallest = CompressSmallest(sequence.samples).size();
     for (SampleMode mode : {SampleMode::Zeros, SampleMode::FirstDifference,
                             SampleMode::SecondDifference, SampleMode::Interpolated}) {
       const std::optional<ByteVector> block = CompressSamples(sequence.samples, mode);
@@ -90,6 +99,7 @@ TEST(SampleRoundTrip, EveryModeThatHoldsASequenceDecodesToIt) {
       const std::uint8_t testType = kPulseTypes[type++ % 5];
       EXPECT_EQ(DecodedSamples(testType, *block), sequence.samples)
           << sequence << " mode " << static_cast<int>(mode);
+      EXPECT_LE(smallest, block->size()) << sequence << " mode " << static_cast<int>(mode);
       ++perMode[static_cast<int>(mode)];
     }
     // Mode 1 steps modulo 16 bits, so it holds every sequence.
