@@ -204,6 +204,20 @@ TEST_F(CsvWriter, UnopenablePathsGiveTheirMessages) {
   EXPECT_FALSE(fs::exists(missingFolder));
 }
 
+TEST_F(CsvWriter, ReadOnlyFileIsLeftAsItWas) {
+  { std::ofstream(path, std::ios::binary) << "kept\r\n"; }
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(path, readOnly);
+  const bool writable = static_cast<bool>(std::ofstream(path, std::ios::app));
+  if (!writable) {
+    ExpectRuntimeError([&] { DexalCSVwriter writer(path.wstring(), false); },
+                       "Could not open file for appending\n" + path.string());
+  }
+  fs::permissions(path, readOnly | fs::perms::owner_write);
+  if (writable) GTEST_SKIP() << "this user can write to read-only files";
+  EXPECT_EQ(Contents(), "kept\r\n");
+}
+
 TEST_F(CsvWriter, TruncationFailureHasItsMessage) {
   DexalCSVwriter writer(path.wstring(), false);
   writer.TruncateFile();  // leaves the file closed, so it can be replaced
