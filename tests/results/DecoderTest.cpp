@@ -92,67 +92,6 @@ TEST(DexalResultDecoder, NoResultDataIsAnError) {
   }
 }
 
-TEST(DexalResultDecoder, FillsEachClassesOwnFields) {
-  const ByteVector sim = {0x07, 0x01, 0x58, 0x02, 0xF4, 0x01, 0, 0};
-  {
-    const auto result = ResultData(CriteriaOfType(0x31), SegmentWriter()
-                                                             .String(0x11, "c,\"q\"")
-                                                             .Byte(0x12, 9)
-                                                             .Word(0x13, 2048)
-                                                             .Float(0x14, 0.25f)
-                                                             .Word(0x15, 50)
-                                                             .Float(0x16, 50.5f)
-                                                             .Bytes(0x17, sim)
-                                                             .Word(0x1C, 3)
-                                                             .Float(0x1F, 70.0f)
-                                                             .Float(0x20, 0.3f)
-                                                             .Float(0x21, 0.25f)
-                                                             .Float(0x24, 0.002f)
-                                                             .Data());
-    auto record = Decode(result);
-    auto& r = dynamic_cast<DexalRefractoryPeriodTest&>(*record);
-    EXPECT_EQ(r.comment, "c,\"q\"");
-    EXPECT_EQ(r.tag12Code, 9);
-    EXPECT_EQ(r.sampleOffset, 2048);
-    EXPECT_EQ(r.voltsPerCount, 0.25f);
-    EXPECT_EQ(r.nominalLoad, 50);
-    EXPECT_EQ(r.loadOhms, 50.5f);
-    EXPECT_EQ(r.simWaveform.waveform, 7);
-    EXPECT_EQ(r.simWaveform.rate, 600);
-    EXPECT_EQ(r.simWaveform.peak, 0.5f);
-    EXPECT_EQ(r.pacerModel, 3);
-    EXPECT_EQ(r.pulseRate, 70.0f);
-    EXPECT_EQ(r.pulsedRefractoryPeriod, 0.3f);
-    EXPECT_EQ(r.sensedRefractoryPeriod, 0.25f);
-    EXPECT_EQ(r.pulseWidth, 0.002f);
-  }
-  {
-    const auto result =
-        ResultData(CriteriaOfType(0x32),
-                   SegmentWriter().Byte(0x1D, 0x02).Float(0x22, 0.0015f).Word(0x1C, 12).Data());
-    auto record = Decode(result);
-    auto& r = dynamic_cast<DexalSensitivityTest&>(*record);
-    EXPECT_TRUE(r.ecgInverted);
-    EXPECT_EQ(r.sensitivity, 0.0015f);
-    EXPECT_EQ(r.pacerModel, 12);
-  }
-  {
-    const auto result =
-        ResultData(CriteriaOfType(0x01),
-                   SegmentWriter().String(0x11, "first").String(0x11, "seen, noted").Data());
-    auto record = Decode(result);
-    auto& r = dynamic_cast<DexalGeneralObservationTest&>(*record);
-    EXPECT_EQ(r.observation, "seen, noted");  // replaced, not appended
-    EXPECT_EQ(r.comment, "");
-  }
-  {
-    const auto synch = ResultData(CriteriaOfType(0x12), SegmentWriter().Float(0x1B, 0.045f).Data());
-    EXPECT_EQ(dynamic_cast<DexalDefibSynchTest&>(*Decode(synch)).synchTime, 0.045f);
-    const auto charge = ResultData(CriteriaOfType(0x11), SegmentWriter().Float(0x1A, 7.5f).Data());
-    EXPECT_EQ(dynamic_cast<DexalDefibChargeTest&>(*Decode(charge)).chargeTime, 7.5f);
-  }
-}
-
 TEST(DexalResultDecoder, PacerPulseTakesChargeAndSynchTimeOnlyAsZero) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   struct Case {
