@@ -140,6 +140,11 @@ bool TesterServer::WaitForEndDownload(std::chrono::milliseconds timeout) const {
   return done_.wait_for(lock, timeout, [this] { return finished_; });
 }
 
+bool TesterServer::WaitForClientToClose(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return done_.wait_for(lock, timeout, [this] { return clientClosed_; });
+}
+
 bool TesterServer::SleepUntil(std::chrono::steady_clock::time_point until) {
   for (;;) {
     if (stop_) return false;
@@ -179,6 +184,7 @@ void TesterServer::Serve(const std::vector<ReplyPlan>& plans) {
       CloseLine();
       std::lock_guard lock(mutex_);
       finished_ = true;
+      clientClosed_ = true;  // nothing left on the line to lose
       done_.notify_all();
       return;
     }
@@ -225,6 +231,13 @@ void TesterServer::Run() {
     if (n <= 0) {
       // No slave open (the downloader has not opened the port yet, or closed it): wait.
       if ((fds[0].revents & (POLLHUP | POLLERR)) != 0 || (n < 0 && errno == EIO)) {
+        {
+          std::lock_guard lock(mutex_);
+          if (finished_ && !clientClosed_) {
+            clientClosed_ = true;
+            done_.notify_all();
+          }
+        }
         pollfd wake{wake_[0], POLLIN, 0};
         poll(&wake, 1, 10);
       }

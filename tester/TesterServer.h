@@ -46,6 +46,10 @@ class TesterServer {
   [[nodiscard]] bool EndDownloadReceived() const;
   // Waits until the end-download reply is out or the line was closed by a fault.
   bool WaitForEndDownload(std::chrono::milliseconds timeout) const;
+  // After the end-download reply: waits until the downloader has closed its side of the
+  // pseudo-terminal (or a fault closed the line). Closing ours first would throw away a reply
+  // it has not read yet.
+  bool WaitForClientToClose(std::chrono::milliseconds timeout) const;
 
  private:
   void Run();
@@ -66,7 +70,8 @@ class TesterServer {
   mutable std::condition_variable done_;
   TesterCore core_;
   std::function<void(const RequestRecord&)> observer_;
-  bool finished_ = false;  // end download answered, or line closed
+  bool finished_ = false;      // end download answered, or line closed
+  bool clientClosed_ = false;  // after the end: the other side hung up, or a fault closed ours
 
   std::chrono::steady_clock::time_point lineFree_{};  // when the last byte has crossed the wire
 };

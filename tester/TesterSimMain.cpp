@@ -105,7 +105,10 @@ static int RunProgram(int argc, char** argv) {
   }
 
   while (gStop == 0) {
-    if (server.WaitForEndDownload(std::chrono::milliseconds(100)) && once) break;
+    if (server.WaitForEndDownload(std::chrono::milliseconds(100)) && once) {
+      server.WaitForClientToClose(std::chrono::seconds(2));
+      break;
+    }
   }
   server.Stop();
   return 0;

@@ -50,6 +50,25 @@ TEST(EmulatorServer, AnswersAResultCountOverThePty) {
   server.Stop();  // twice is harmless
 }
 
+// The end-download reply must still be readable after the server has seen the end: a server
+// that closed its side at once would throw it away unread.
+TEST(EmulatorServer, EndDownloadReplyWaitsForTheDownloaderToClose) {
+  TesterServer server(ThreeResults());
+  std::string error;
+  ASSERT_TRUE(server.Start(error)) << error;
+  DexalSerialLink link;
+  ASSERT_TRUE(link.Open(WideTextFromUtf8(server.PortPath())));
+  ASSERT_TRUE(link.WriteFrame({2, 0, 0x23, 0x28}));
+  ASSERT_TRUE(server.WaitForEndDownload(std::chrono::seconds(2)));
+  EXPECT_FALSE(server.WaitForClientToClose(std::chrono::milliseconds(200)));
+  ByteVector reply;
+  ASSERT_TRUE(link.ReadFrame(reply, 500));
+  ASSERT_EQ(reply.size(), 8u);
+  EXPECT_EQ(U16(reply, 0), 0x2823);
+  link.Close();
+  EXPECT_TRUE(server.WaitForClientToClose(std::chrono::seconds(2)));
+}
+
 TEST(EmulatorServer, PacingGivesAReplyAtLeastItsWireTime) {
   auto run = [](bool pace) {
     TesterServer server(ThreeResults(), {"", pace});
