@@ -30,18 +30,14 @@ PulseSettings Pacer(double widthMs, double milliamps) {
   return pulse;
 }
 
-void DefibCalibration(ResultFields& fields) {
-  fields.tag12 = 1;
-  fields.sampleOffset = 32768;
-  fields.voltsPerCount = 0.1f;
-  fields.nominalLoad = 50;
-  fields.loadOhms = 50.0f;
-}
+enum class Device { Defib, Pacer };
 
-void PacerCalibration(ResultFields& fields) {
-  fields.tag12 = 2;
+// Mid-scale offset into a 50 ohm load; a pacer's counts are a thousandth of a defibrillator's.
+void Calibrate(ResultFields& fields, Device device) {
+  const bool pacer = device == Device::Pacer;
+  fields.tag12 = pacer ? 2 : 1;
   fields.sampleOffset = 32768;
-  fields.voltsPerCount = 0.001f;
+  fields.voltsPerCount = pacer ? 0.001f : 0.1f;
   fields.nominalLoad = 50;
   fields.loadOhms = 50.0f;
 }
@@ -73,28 +69,28 @@ std::vector<ResultFields> DemoResultFields() {
 
   auto r = Asset("BME-00412", "Philips", "HeartStart MRx", "US00571234", {2026, 3, 2, 9, 14, 5},
                  TestType::DefibPulse);
-  DefibCalibration(r);
+  Calibrate(r, Device::Defib);
   r.comment = "200 J delivered, paddles cleaned";
   r.pulse = Defib(PulseSettings::Shape::Biphasic, 200.0);
   demoResults.push_back(r);
 
   r = Asset("BME-00388", "Physio-Control", "LIFEPAK 20", "37815992", {2026, 3, 2, 9, 41, 30},
             TestType::DefibPulse);
-  DefibCalibration(r);
+  Calibrate(r, Device::Defib);
   r.comment = "Monophasic unit, 360 J max";
   r.pulse = Defib(PulseSettings::Shape::Monophasic, 360.0);
   demoResults.push_back(r);
 
   r = Asset("BME-00412", "Philips", "HeartStart MRx", "US00571234", {2026, 3, 2, 9, 20, 47},
             TestType::DefibCharge);
-  DefibCalibration(r);
+  Calibrate(r, Device::Defib);
   r.chargeTime = 5.8f;
   r.pulse = Defib(PulseSettings::Shape::Biphasic, 200.0);
   demoResults.push_back(r);
 
   r = Asset("ICU-D-07", "Zoll", "R Series ALS", "AF14C021587", {2026, 3, 3, 10, 2, 11},
             TestType::DefibSynch);
-  DefibCalibration(r);
+  Calibrate(r, Device::Defib);
   r.simulator = SimulatorSetting{kNormalSinus, 0, 600, 1000};
   r.synchTime = 0.042f;
   r.pulse = Defib(PulseSettings::Shape::Biphasic, 100.0);
@@ -102,14 +98,14 @@ std::vector<ResultFields> DemoResultFields() {
 
   r = Asset("AED-LOBBY-2", "Cardiac Science", "Powerheart G5", "1902-33871",
             {2026, 3, 3, 11, 30, 0}, TestType::AEDPulse);
-  DefibCalibration(r);
+  Calibrate(r, Device::Defib);
   r.simulator = SimulatorSetting{kVfCoarse, 0, 0, 500};
   r.pulse = Defib(PulseSettings::Shape::Biphasic, 150.0);
   demoResults.push_back(r);
 
   r = Asset("ICU-D-07", "Zoll", "R Series ALS", "AF14C021587", {2026, 3, 3, 10, 15, 42},
             TestType::PacerPulse);
-  PacerCalibration(r);
+  Calibrate(r, Device::Pacer);
   r.simulator = SimulatorSetting{kPacerOnly, 0, 700, 0};
   r.pacerModel = kZoll;
   r.pulseRate = 70.0f;
@@ -118,7 +114,7 @@ std::vector<ResultFields> DemoResultFields() {
 
   r = Asset("ED-MON-3", "Physio-Control", "LIFEPAK 15", "44022177", {2026, 3, 4, 8, 5, 19},
             TestType::PacerPulse);
-  PacerCalibration(r);
+  Calibrate(r, Device::Pacer);
   r.status = 0;
   r.comment = "Output low at 80 mA setting, sent for service";
   r.pacerModel = kPhysioControl;

@@ -11,10 +11,8 @@
 #include <string>
 
 #include "csv/DexalCSVwriter.h"
-#include "results/CreateResult.h"
-#include "results/DexalResultDecoder.h"
 #include "tester/SampleCompressor.h"
-#include "tester/SegmentWriter.h"
+#include "tests/results/ResultTestSupport.h"
 
 namespace Dexal {
 namespace {
@@ -56,14 +54,8 @@ class CsvGolden : public ::testing::Test {
 
   // The file one decoded record gives.
   std::string Written(const ByteVector& criteria, const ByteVector& data, bool graphPoints) {
-    DexalCmdResultData result(nullptr, "T100");
-    result.criteriaSegment = criteria;
-    result.dataSegment = data;
-    std::unique_ptr<DexalResult> record = CreateResult(&result);
-    EXPECT_NE(record, nullptr);
-    if (!record) return {};
-    DexalResultDecoder decoder;
-    EXPECT_TRUE(record->accept(decoder));
+    const DexalCmdResultData result = testing::ResultData(criteria, data);
+    const std::unique_ptr<DexalResult> record = testing::Decode(result);
     fs::remove(path);
     {
       DexalCSVwriter writer(path.wstring(), graphPoints);
@@ -79,14 +71,19 @@ class CsvGolden : public ::testing::Test {
 // Ten samples around an offset of 100 counts, 2 V a count, into 50 ohms.
 const std::vector<std::uint16_t> kPulse{100, 100, 200, 300, 200, 100, 100, 100, 100, 100};
 
+// A pulse block with the calibration items before it, so that the profile sees them.
+SegmentWriter& AddPulse(SegmentWriter& data, const std::vector<std::uint16_t>& samples,
+                        std::uint16_t offset, float voltsPerCount, float load) {
+  return data.Word(0x13, offset)
+      .Float(0x14, voltsPerCount)
+      .Float(0x16, load)
+      .Bytes(0x19, CompressSmallest(samples));
+}
+
 ByteVector PulseData(bool withLoad) {
-  const std::optional<ByteVector> block = CompressSamples(kPulse, SampleMode::FirstDifference);
-  EXPECT_TRUE(block.has_value());
   SegmentWriter data;
-  data.String(0x11, "ok").Word(0x13, 100).Float(0x14, 2.0f).Word(0x15, 50);
-  if (withLoad) data.Float(0x16, 50.0f);
-  data.Bytes(0x19, block.value_or(ByteVector{}));
-  return data.Data();
+  data.String(0x11, "ok").Word(0x15, 50);
+  return AddPulse(data, kPulse, 100, 2.0f, withLoad ? 50.0f : 0.0f).Data();
 }
 
 const char* const kDefibHeader =
@@ -127,15 +124,6 @@ TEST_F(CsvGolden, NoLoadLeavesAnEmptyPointsList) {
                 "Time (ms),Current (A),Voltage (V)\r\n\r\n");
 }
 
-// A pulse block with the calibration items before it, so that the profile sees them.
-SegmentWriter& AddPulse(SegmentWriter& data, const std::vector<std::uint16_t>& samples,
-                        std::uint16_t offset, float voltsPerCount, float load) {
-  return data.Word(0x13, offset)
-      .Float(0x14, voltsPerCount)
-      .Float(0x16, load)
-      .Bytes(0x19, CompressSmallest(samples));
-}
-
 const char* const kWaveformHeader = "ECG Waveform,ECG Waveform rate,ECG Waveform peak (mV)";
 const char* const kPacerHeader =
     "Pacer Pulse Energy (mJ),Pacer Pulse Peak Voltage (mV),Pacer Pulse Peak Current (mA),"
@@ -151,8 +139,7 @@ TEST_F(CsvGolden, DefibChargeWithoutAndWithProfile) {
 
   // 0.27 V a count, ten counts either side of the offset: max 2.7 V, min -2.7 V. Adding 0.5 and
   // truncating gives 3 and -2 (not -3); 2.7 V / 50 ohms = 0.054 A. Width: two samples, 8 us.
-  SegmentWriter pulse;
-  pulse.String(0x11, "c").Word(0x15, 75).Float(0x1A, 4.25f);
+  SegmentWriter pulse = bare;
   AddPulse(pulse, {1000, 1010, 990, 1000, 1000, 1000, 1000, 1000, 1000, 1000}, 1000, 0.27f, 50.0f);
   EXPECT_EQ(Written(Criteria(0x11), pulse.Data(), false),
             std::string(kCommon) + ",DefibChargeTime" + kDefibHeader + kValues +

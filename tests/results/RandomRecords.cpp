@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <stdexcept>
 
+#include "tester/PulseShapes.h"
 #include "tester/SampleCompressor.h"
 
 namespace Dexal::testing {
@@ -24,10 +25,16 @@ Samples RandomPulse(std::mt19937& rng) {
   const auto n = static_cast<std::size_t>(Uniform(rng, 10, 2500));
   switch (Uniform(rng, 0, 5)) {
     case 0:
-      return Biphasic(rng, 31250, static_cast<std::uint16_t>(Uniform(rng, 20000, 45000)),
-                      Uniform(rng, 100, 18000), 2);
-    case 1:
-      return Monophasic(rng, n, 32768, Uniform(rng, 100, 20000), 3);
+      return WithNoise(rng, BiphasicDefibPulse(Uniform(rng, 2, 360), PulseCalibration{}), 2);
+    case 1: {
+      // 1 ms of quiet line, then up to 5 ms of pulse in at most 10 ms.
+      const PulseCalibration pacer{static_cast<std::uint16_t>(Uniform(rng, 100, 30000)), 0.001f,
+                                   50.0f};
+      return WithNoise(rng,
+                       PacerPulse(Uniform(rng, 1, 50) / 10.0, Uniform(rng, 5, 200), pacer,
+                                  static_cast<std::size_t>(Uniform(rng, 1500, 2500))),
+                       3);
+    }
     case 2:
       return Plateaus(rng, n);
     case 3:

@@ -12,6 +12,7 @@
 #include "ResultTestSupport.h"
 #include "SampleSequences.h"
 #include "results/DexalResult.h"
+#include "tester/PulseShapes.h"
 #include "tester/SampleCompressor.h"
 
 namespace Dexal {
@@ -77,12 +78,15 @@ std::vector<Sequence> Sequences(std::mt19937& rng) {
   out.push_back({"zigzag", Samples{0, 30000, 0, 30000, 0, 30000, 0, 30000, 0, 30000}});
   // A constant run of exactly 4096 takes the "0 means 16^w" run length.
   out.push_back({"run of 4096", Samples(4097, 1234)});
-  out.push_back({"biphasic", testing::Biphasic(rng, 31250, 32768, 15000.0, 3)});
-  out.push_back({"biphasic clipped", testing::Biphasic(rng, 31250, 32768, 40000.0, 0)});
-  out.push_back({"monophasic", testing::Monophasic(rng, 31250, 2048, 20000.0, 2)});
-  out.push_back({"monophasic quiet", testing::Monophasic(rng, 31250, 32768, 1200.0, 0)});
-  out.push_back({"pacer", testing::Pacer(rng, 31250, 100, 60000.0, 20.0, 1)});
-  out.push_back({"pacer short", testing::Pacer(rng, 3000, 32768, -700.0, 0.5, 0)});
+  const PulseCalibration defib;  // mid-scale offset, 0.1 V a count, 50 ohms
+  const PulseCalibration lowOffset{2048, 0.1f, 50.0f};
+  const PulseCalibration pacer{100, 0.001f, 50.0f};
+  out.push_back({"biphasic", testing::WithNoise(rng, BiphasicDefibPulse(200.0, defib), 3)});
+  out.push_back({"biphasic clean", BiphasicDefibPulse(360.0, defib)});
+  out.push_back({"monophasic", testing::WithNoise(rng, MonophasicDefibPulse(360.0, lowOffset), 2)});
+  out.push_back({"monophasic quiet", MonophasicDefibPulse(2.0, defib)});
+  out.push_back({"pacer", testing::WithNoise(rng, PacerPulse(20.0, 70.0, pacer), 1)});
+  out.push_back({"pacer short", PacerPulse(0.5, 14.0, defib, 3000)});
   return out;
 }
 
@@ -123,7 +127,8 @@ TEST(SampleRoundTrip, SmallestBlockDecodesToItsSamples) {
 TEST(SampleRoundTrip, BlockOver32KiBDecodesInFull) {
   std::mt19937 rng(5);
   // Noise of thousands of counts on a pulse needs four-nibble differences.
-  const Samples noisy = testing::Biphasic(rng, 31250, 32768, 12000.0, 6000);
+  const Samples noisy =
+      testing::WithNoise(rng, BiphasicDefibPulse(200.0, PulseCalibration{}), 6000);
   const std::optional<ByteVector> block = CompressSamples(noisy, SampleMode::FirstDifference);
   ASSERT_TRUE(block);
   ASSERT_GT(block->size(), 32768u);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Sample sequences for round trips through the compressor and the decoder: random walks,
-// plateaus, the 16-bit edges and captured-looking pulses, all drawn from a seeded generator.
+// plateaus, the 16-bit edges and noise, all drawn from a seeded generator.
 
 #include <algorithm>
 #include <cmath>
@@ -56,47 +56,10 @@ inline Samples Edges(std::mt19937& rng, std::size_t count) {
   return samples;
 }
 
-// Sample i of a capture of count samples at time i * 4 us, with noise of up to noise counts.
-template <class Shape>
-Samples Capture(std::mt19937& rng, std::size_t count, std::uint16_t offset, int noise,
-                Shape&& shape) {
-  Samples samples;
-  samples.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const double ms = static_cast<double>(i) * 0.004;
-    samples.push_back(Clamp16(offset + shape(ms) + Uniform(rng, -noise, noise)));
-  }
+// The samples with noise of up to noise counts either way, kept inside 16 bits.
+inline Samples WithNoise(std::mt19937& rng, Samples samples, int noise) {
+  for (std::uint16_t& sample : samples) sample = Clamp16(sample + Uniform(rng, -noise, noise));
   return samples;
-}
-
-// Truncated exponential from 1 ms: 6 ms at one polarity, then 4 ms reversed.
-inline Samples Biphasic(std::mt19937& rng, std::size_t count, std::uint16_t offset,
-                        double peakCounts, int noise) {
-  return Capture(rng, count, offset, noise, [peakCounts](double ms) {
-    constexpr double kTauMs = 7.0;
-    if (ms < 1.0 || ms >= 11.0) return 0.0;
-    if (ms < 7.0) return peakCounts * std::exp(-(ms - 1.0) / kTauMs);
-    return -peakCounts * std::exp(-6.0 / kTauMs) * std::exp(-(ms - 7.0) / kTauMs);
-  });
-}
-
-// Damped half sine of 10 ms from 1 ms.
-inline Samples Monophasic(std::mt19937& rng, std::size_t count, std::uint16_t offset,
-                          double peakCounts, int noise) {
-  return Capture(rng, count, offset, noise, [peakCounts](double ms) {
-    constexpr double kPi = 3.14159265358979323846;
-    if (ms < 1.0 || ms >= 11.0) return 0.0;
-    const double t = ms - 1.0;
-    return 1.6 * peakCounts * std::exp(-t / 4.0) * std::sin(kPi * t / 10.0);
-  });
-}
-
-// Rectangular pacer pulse of widthMs from 2 ms.
-inline Samples Pacer(std::mt19937& rng, std::size_t count, std::uint16_t offset, double counts,
-                     double widthMs, int noise) {
-  return Capture(rng, count, offset, noise, [counts, widthMs](double ms) {
-    return (ms >= 2.0 && ms < 2.0 + widthMs) ? counts : 0.0;
-  });
 }
 
 }  // namespace Dexal::testing

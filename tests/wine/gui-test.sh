@@ -73,6 +73,23 @@ save_as() {
   xdotool key --window "$wid" Return
 }
 control() { grep "^id=$1 " <<<"$controls"; }
+# Clicks Download and saves as $work/$1 ($2 names the download in failures); the dialog adds .csv.
+save_download() {
+  spy click "$title" 1001
+  wait_window Save 30 || fail "no save dialog for the $2"
+  save_as "$(winepath -w "$work/$1")"
+}
+# Waits for "Download complete", OKs it and compares $work/$1.csv with the native program's.
+accept_download() {
+  wait_window Download 120 || fail "no 'Download' box for $1.csv within 120 s"
+  shot "$1-complete"
+  grep -q 'text="Download complete"' <<<"$(spy list Download)" ||
+    fail "the download to $1.csv did not complete: $(spy list Download)"
+  spy click Download 1
+  wait_gone Download 15 || fail "the 'Download' box stayed after OK"
+  [ -f "$work/$1.csv" ] || fail "no $1.csv (the default extension was not added?)"
+  cmp "$work/expected.csv" "$work/$1.csv" || fail "$1.csv differs from the native program's"
+}
 
 [ -f "$app" ] || fail "no $app"
 [ -f "$spy" ] || fail "no $spy"
@@ -154,10 +171,7 @@ echo "PASS: cancelling the save dialog starts no download"
 # 3. No port there: with nothing selected the download has no port to open (this machine's
 # own ports may be listed, so the test clears the selection rather than relying on an empty list).
 spy select "$title" 1002 -1 || fail "could not clear the port selection"
-out1=$(winepath -w "$work/none")
-spy click "$title" 1001
-wait_window Save 30 || fail "no save dialog for the second download"
-save_as "$out1"
+save_download none "second download"
 wait_window "Communication error" 30 || fail "no 'Communication error' box within 30 s"
 shot communication-error
 box=$(spy list "Communication error")
@@ -203,18 +217,8 @@ sleep 0.5
 controls=$(spy list "$title")
 check_control 1005 Button 'Output graph points in CSV' 1
 check_control 1003 Button 'Set Dexal Clock using computer time' 1
-out2=$(winepath -w "$work/gui")
-spy click "$title" 1001
-wait_window Save 30 || fail "no save dialog for the full download"
-save_as "$out2"
-wait_window Download 120 || fail "no 'Download' box within 120 s"
-shot download-complete
-box=$(spy list Download)
-grep -q 'text="Download complete"' <<<"$box" || fail "the 'Download' box says: $box"
-spy click Download 1
-wait_gone Download 15 || fail "the 'Download' box stayed after OK"
-[ -f "$work/gui.csv" ] || fail "no gui.csv (the default extension was not added?)"
-cmp "$work/expected.csv" "$work/gui.csv" || fail "the dialog's CSV differs from the native one"
+save_download gui "full download"
+accept_download gui
 # The clock option reaches the tester as a set-clock request just before the end of the download.
 codes=$(sed -n 's/.*"code":"\(0x[0-9a-f]*\)".*/\1/p' "$work/sim-requests.json" | tail -n 2 | tr '\n' ' ')
 [ "$codes" = "0x2804 0x2823 " ] || fail "the download did not end with set clock, end download: $codes"
@@ -226,10 +230,7 @@ echo "PASS: full download through COM7 with both options, CSV as the native prog
 # which result is being fetched; the retry completes the download and the start-up text returns.
 start_logged_sim --fault 'no-reply@0x2822*1'
 ln -sfn "$pty" "$work/ttyV7"
-out3=$(winepath -w "$work/retry")
-spy click "$title" 1001
-wait_window Save 30 || fail "no save dialog for the retried download"
-save_as "$out3"
+save_download retry "retried download"
 wait_window Error 60 || fail "no 'Error' box within 60 s for the unanswered request"
 shot retry-error
 box=$(spy list Error)
@@ -237,11 +238,7 @@ grep -q 'text="Download error: try 1"' <<<"$box" || fail "the 'Error' box says: 
 progress=$(spy text "$title" -1)
 grep -qx 'Downloading result 1 of [0-9]*' <<<"$progress" || fail "progress line during the download: '$progress'"
 spy click Error 1
-wait_window Download 120 || fail "no 'Download' box after the retry"
-grep -q 'text="Download complete"' <<<"$(spy list Download)" || fail "the retried download did not complete"
-spy click Download 1
-wait_gone Download 15 || fail "the 'Download' box stayed after OK"
-cmp "$work/expected.csv" "$work/retry.csv" || fail "the retried download's CSV differs"
+accept_download retry
 [ "$(spy text "$title" -1)" = 'Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.' ] ||
   fail "the start-up text did not come back: $(spy text "$title" -1)"
 echo "PASS: a retried result shows 'Download error: try 1' over the progress line, then completes"
