@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "download/DexalTesterInfo.h"
+#include "csv/DexalTesterInfo.h"
 #include "results/DexalResult.h"
 
 namespace Dexal {

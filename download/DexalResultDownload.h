@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "download/DexalTesterInfo.h"
+#include "csv/DexalTesterInfo.h"
 
 namespace Dexal {
 

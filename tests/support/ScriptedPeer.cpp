@@ -2,16 +2,6 @@
 
 namespace Dexal::testing {
 
-void PutWord(ByteVector& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void PutLong(ByteVector& out, std::uint32_t value) {
-  PutWord(out, static_cast<std::uint16_t>(value & 0xFFFF));
-  PutWord(out, static_cast<std::uint16_t>(value >> 16));
-}
-
 ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t status,
                      const ByteVector& payload, std::uint16_t status2) {
   ByteVector out;
@@ -30,8 +20,8 @@ ByteVector ScriptedPeer::operator()(const ByteVector& written) {
     const ByteVector& data = receiver_.Data();
     Request request;
     if (data.size() >= 4) {
-      request.sequence = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
-      request.code = static_cast<std::uint16_t>(data[2] | (data[3] << 8));
+      request.sequence = GetWord(data, 0);
+      request.code = GetWord(data, 2);
       request.payload.assign(data.begin() + 4, data.end());
     }
     requests.push_back(request);

@@ -7,6 +7,7 @@
 
 #include "link/ByteVector.h"
 #include "link/FrameCodec.h"
+#include "tests/support/Bytes.h"
 
 namespace Dexal::testing {
 
@@ -19,9 +20,6 @@ struct Request {
 // Reply data for a request: code, sequence, status, status2 and payload, little-endian.
 ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t status = 0,
                      const ByteVector& payload = {}, std::uint16_t status2 = 0);
-
-void PutWord(ByteVector& out, std::uint16_t value);
-void PutLong(ByteVector& out, std::uint32_t value);
 
 // Turns request frames into calls of `answer`; its reply data goes back as one frame
 // (nothing when it returns nullopt). Every request is kept in `requests`.

@@ -1,0 +1,70 @@
+#include "tests/support/EmulatedDownload.h"
+
+#include "download/DexalNotices.h"
+#include "download/DexalSerialDownloader.h"
+#include "tests/support/FakeSerialPort.h"
+#include "tests/support/TestFiles.h"
+
+namespace Dexal::testing {
+
+namespace {
+
+std::string OneLine(std::string text) {
+  for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) {
+    text.replace(at, 1, "\\n");
+  }
+  return text;
+}
+
+class RecordedNotices final : public DexalNotices {
+ public:
+  explicit RecordedNotices(std::vector<std::string>& lines) : lines_(lines) {}
+  void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override {
+    const char* kindName = kind == NoticeKind::Information ? "information"
+                           : kind == NoticeKind::Warning   ? "warning"
+                                                           : "error";
+    lines_.push_back(std::string(kindName) + " [" + caption + "] " + OneLine(text));
+  }
+  void Warn(const std::string& text) override { lines_.push_back("warning: " + OneLine(text)); }
+
+ private:
+  std::vector<std::string>& lines_;
+};
+
+}  // namespace
+
+std::vector<std::uint16_t> DownloadRun::Codes() const {
+  std::vector<std::uint16_t> codes;
+  for (const RequestRecord& r : core->Requests()) codes.push_back(r.code);
+  return codes;
+}
+
+DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::path& output,
+                                const DownloadOptions& options) {
+  DownloadRun run;
+  run.core = std::make_unique<TesterCore>(std::move(scenario));
+  FakeTicks ticks;
+  auto port = std::make_unique<FakeSerialPort>(ticks);
+  port->failOpenAt = options.failOpenAt;
+  FakeSerialPort* raw = port.get();
+  TesterCore* core = run.core.get();
+  port->peer = [core, raw, &ticks](const ByteVector& written) {
+    const std::chrono::system_clock::time_point now{std::chrono::milliseconds(ticks.now)};
+    for (const ReplyPlan& plan : core->Feed(written.data(), written.size(), now)) {
+      if (!plan.closeLine) raw->Deliver(plan.bytes, plan.delayMs + 1);
+    }
+    return ByteVector();
+  };
+  RecordedNotices notices(run.notices);
+  {
+    DexalSerialDownloader downloader(L"COM7", output.wstring(), notices, std::move(port), ticks);
+    downloader.setClock = options.setClock;
+    downloader.outputGraphPoints = options.graphPoints;
+    downloader.Download();
+  }
+  run.fileExists = std::filesystem::exists(output);
+  run.csv = ReadFileBytes(output);
+  return run;
+}
+
+}  // namespace Dexal::testing

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <exception>
+#include <string>
+#include <typeinfo>
+
+namespace Dexal::testing {
+
+// The message of the exception of type E that `action` throws; "(nothing thrown)" when it
+// returns, and "(other exception) ..." when it throws something that is not an E.
+template <class E = std::exception, class Action>
+std::string MessageOf(Action&& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.what();
+  } catch (const std::exception& e) {
+    return std::string("(other exception) ") + typeid(e).name() + ": " + e.what();
+  }
+  return "(nothing thrown)";
+}
+
+}  // namespace Dexal::testing
