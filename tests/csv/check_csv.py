@@ -1,41 +1,28 @@
 #!/usr/bin/env python3
-"""Reads result CSV files with Python's csv module and checks their shape.
+"""Reads downloaded CSV files with Python's csv module and checks their shape.
 
-Every line must end in CR LF; the file is the two tester lines, then sections of a header line,
-a value line with as many cells, optional graph lines of three cells, and an empty line.
+Every line ends in CR LF; a file is the two tester lines, then sections of a header line, a value
+line with as many cells, optional graph lines of three cells, and an empty line.
+Usage: check_csv.py FILE_OR_FOLDER...   (a folder: every .csv file in it)
 """
 import csv
 import io
+import pathlib
 import sys
 
 
-def check(path):
-    errors = []
-    with open(path, "rb") as f:
-        data = f.read()
-    if not data.endswith(b"\r\n\r\n"):
-        errors.append("does not end with CR LF CR LF")
-    # Outside quoted cells every LF must follow a CR; the csv module sees the cells.
+def check(data):
+    if not data:
+        return []  # no file: the download never got as far as the tester header
+    if not data.endswith(b"\r\n"):
+        return ["does not end with CR LF"]
     rows = list(csv.reader(io.StringIO(data.decode("latin-1"), newline="")))
-    stripped = data.replace(b'""', b"")
-    inside = False
-    for i, byte in enumerate(stripped):
-        if byte == 0x22:
-            inside = not inside
-        elif byte == 0x0A and not inside and (i == 0 or stripped[i - 1] != 0x0D):
-            errors.append("bare LF at byte %d" % i)
-            break
     if len(rows) < 2 or rows[0] != ["Serial", "Service Date"] or len(rows[1]) != 2:
-        errors.append("no tester header")
-        return errors
-    index = 2
-    sections = 0
+        return ["no tester header"]
+    errors, index = [], 2
     while index < len(rows):
-        if index + 1 >= len(rows):
-            errors.append("section at row %d has no value line" % index)
-            break
-        header, values = rows[index], rows[index + 1]
-        if len(header) != len(values):
+        header, values = rows[index], rows[index + 1] if index + 1 < len(rows) else []
+        if header[:1] != ["Asset ID"] or len(values) != len(header):
             errors.append("row %d: %d header cells, %d value cells" % (index, len(header), len(values)))
         index += 2
         if index < len(rows) and rows[index][:1] == ["Time (ms)"]:
@@ -45,21 +32,28 @@ def check(path):
                     errors.append("graph row %d has %d cells" % (index, len(rows[index])))
                 index += 1
         if index >= len(rows) or rows[index]:
-            errors.append("section ending before row %d has no empty line" % index)
-            break
+            return errors + ["section ending before row %d has no empty line" % index]
         index += 1
-        sections += 1
-    if sections == 0:
-        errors.append("no result section")
+    # Outside quoted cells every LF follows a CR.
+    inside = False
+    for i, byte in enumerate(data):
+        if byte == 0x22:
+            inside = not inside
+        elif byte == 0x0A and not inside and data[i - 1] != 0x0D:
+            errors.append("bare LF at byte %d" % i)
     return errors
 
 
-def main(paths):
-    failed = False
+def main(arguments):
+    paths = []
+    for argument in map(pathlib.Path, arguments):
+        paths += sorted(argument.glob("*.csv")) if argument.is_dir() else [argument]
+    failed = not paths
     for path in paths:
-        for error in check(path):
+        for error in check(path.read_bytes()):
             print("%s: %s" % (path, error))
             failed = True
+    print("%d files checked" % len(paths))
     return 1 if failed else 0
 
 

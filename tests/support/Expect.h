@@ -12,9 +12,8 @@ template <class E = std::exception, class Action>
 std::string MessageOf(Action&& action) {
   try {
     action();
-  } catch (const E& e) {
-    return e.what();
   } catch (const std::exception& e) {
+    if (dynamic_cast<const E*>(&e) != nullptr) return e.what();
     return std::string("(other exception) ") + typeid(e).name() + ": " + e.what();
   }
   return "(nothing thrown)";
