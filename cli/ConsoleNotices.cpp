@@ -1,5 +1,7 @@
 #include "cli/ConsoleNotices.h"
 
+#include <sstream>
+
 namespace Dexal {
 
 void ConsoleNotices::EndProgressLine() {
@@ -20,7 +22,16 @@ void ConsoleNotices::Notify(const std::string& caption, const std::string& text,
 
 void ConsoleNotices::Warn(const std::string& text) {
   EndProgressLine();
-  std::fprintf(out_, "warning: %s\n", text.c_str());
+  // One line per warning: a cause of several lines (a status error, the link's error text) is
+  // joined, so that every line on stderr is a warning or belongs to a [Caption] block.
+  std::string line;
+  std::istringstream lines(text);
+  for (std::string part; std::getline(lines, part);) {
+    if (!part.empty() && part.back() == '\r') part.pop_back();
+    if (part.empty()) continue;
+    line += (line.empty() ? "" : " / ") + part;
+  }
+  std::fprintf(out_, "warning: %s\n", line.c_str());
   std::fflush(out_);
 }
 

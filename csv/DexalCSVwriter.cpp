@@ -1,11 +1,8 @@
 #include "csv/DexalCSVwriter.h"
 
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
-
-#ifdef _WIN32
-#include <filesystem>
-#endif
 
 #include "csv/DexalCsvText.h"
 #include "csv/DexalDisplayNames.h"
@@ -20,6 +17,14 @@ int Verdict(std::uint8_t status) {
   if (status == 1) return 1;
   if (status == 0) return 2;
   return -1;
+}
+
+std::filesystem::path FilePath(const std::wstring& name) {
+#ifdef _WIN32
+  return std::filesystem::path(name);
+#else
+  return std::filesystem::path(Utf8FromWide(name));
+#endif
 }
 
 // Seconds shown as milliseconds; these columns round the product to single precision first.
@@ -42,11 +47,7 @@ void DexalCSVwriter::OpenForAppend() {
   if (file.is_open()) return;
   // Binary mode: line ends are written as CR LF here, on every platform.
   const auto mode = std::ios::out | std::ios::app | std::ios::binary;
-#ifdef _WIN32
-  file.open(std::filesystem::path(fileName), mode);
-#else
-  file.open(Utf8FromWide(fileName), mode);
-#endif
+  file.open(FilePath(fileName), mode);
   if (!file.is_open()) {
     file.setstate(std::ios::failbit);
     throw std::runtime_error("Could not open file for appending\n" + Utf8FromWide(fileName));
@@ -58,11 +59,7 @@ void DexalCSVwriter::TruncateFile() {
   if (file.is_open()) file.close();
   file.clear();
   const auto mode = std::ios::out | std::ios::trunc | std::ios::binary;
-#ifdef _WIN32
-  file.open(std::filesystem::path(fileName), mode);
-#else
-  file.open(Utf8FromWide(fileName), mode);
-#endif
+  file.open(FilePath(fileName), mode);
   if (file.is_open() && !file.fail()) {
     file.close();
     return;
@@ -283,10 +280,18 @@ void DexalCSVwriter::EndSection() {
 }
 
 void DexalCSVwriter::WritePending() {
+  // A write that fails partway (disk full, file size limit) is cut back to where it began, so
+  // that the file holds whole sections only and a retry does not follow half a section.
+  std::error_code error;
+  const std::uintmax_t before = std::filesystem::file_size(FilePath(fileName), error);
   file.write(pending.data(), static_cast<std::streamsize>(pending.size()));
   file.flush();
   pending.clear();
-  if (!file) throw std::runtime_error("Could not write to file\n" + Utf8FromWide(fileName));
+  if (!file) {
+    file.close();
+    if (!error) std::filesystem::resize_file(FilePath(fileName), before, error);
+    throw std::runtime_error("Could not write to file\n" + Utf8FromWide(fileName));
+  }
 }
 
 void DexalCSVwriter::CloseIfGood() {

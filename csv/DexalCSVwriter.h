@@ -11,8 +11,9 @@ namespace Dexal {
 // Appends decoded results to the CSV file, one section per result: header line, value line,
 // optional graph lines and an empty line. The file is open only while the writer works on it.
 //
-// Each section (and the tester header) is built in memory and written with one write, so a
-// failed write leaves no half section behind; it throws "Could not write to file\n" + path.
+// Each section (and the tester header) is built in memory and written with one write; a write
+// that fails is cut back to the file's length before it, so no half section stays behind, and
+// throws "Could not write to file\n" + path.
 class DexalCSVwriter : public DexalResultVisitor {
  public:
   // Opens the file for appending (created when missing); throws when it cannot.

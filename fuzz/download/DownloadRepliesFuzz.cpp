@@ -18,21 +18,15 @@
 #include "download/DexalSerialDownloader.h"
 #include "link/FrameCodec.h"
 #include "platform/SerialPort.h"
-#include "platform/TickCount.h"
+#include "tests/support/FakeSerialPort.h"
 
 namespace {
 
 using Dexal::ByteVector;
 
-class ManualTicks final : public Dexal::TickSource {
- public:
-  std::uint32_t Ticks() override { return now; }
-  std::uint32_t now = 0;
-};
-
 class ScriptedLine final : public Dexal::SerialPort {
  public:
-  ScriptedLine(const std::uint8_t* data, std::size_t size, ManualTicks& ticks)
+  ScriptedLine(const std::uint8_t* data, std::size_t size, Dexal::testing::FakeTicks& ticks)
       : data_(data), size_(size), ticks_(ticks) {}
 
   Dexal::PortOpenResult Open(const std::wstring&) override {
@@ -54,10 +48,7 @@ class ScriptedLine final : public Dexal::SerialPort {
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
             std::uint32_t&) override {
     received = 0;
-    if (line_.empty()) {
-      ticks_.now += 50;
-      return true;
-    }
+    if (line_.empty()) ticks_.now += 50;  // a read with nothing to read waits
     while (received < capacity && !line_.empty()) {
       buffer[received++] = line_.front();
       line_.pop_front();
@@ -90,18 +81,11 @@ class ScriptedLine final : public Dexal::SerialPort {
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t at_ = 0;
-  ManualTicks& ticks_;
+  Dexal::testing::FakeTicks& ticks_;
   bool open_ = false;
   Dexal::FrameReceiver requests_;
   std::deque<std::uint8_t> line_;
 };
-
-bool StartsWithAny(std::string_view text, std::initializer_list<std::string_view> prefixes) {
-  for (std::string_view p : prefixes) {
-    if (text.substr(0, p.size()) == p) return true;
-  }
-  return false;
-}
 
 // Aborts on any notice the download is not documented to give.
 class CheckedNotices final : public Dexal::DexalNotices {
@@ -114,11 +98,13 @@ class CheckedNotices final : public Dexal::DexalNotices {
     } else if (caption == "Error") {
       known = text == "Download error: try 1" || text == "Download error: try 2";
     } else if (caption == "Runtime Error") {
-      known = StartsWithAny(
-          text,
-          {"Error ", "No response from tester", "Protocol Error ",
-           "Response from tester is too short", "Result segment sizes from tester are out of range",
-           "Result count from tester is out of range", "The download was aborted", "Could not "});
+      for (std::string_view prefix :
+           {"Error ", "No response from tester", "Protocol Error ",
+            "Response from tester is too short",
+            "Result segment sizes from tester are out of range",
+            "Result count from tester is out of range", "The download was aborted", "Could not "}) {
+        known = known || text.starts_with(prefix);
+      }
     }
     if (!known) {
       std::fprintf(stderr, "undocumented notice [%s] %s\n", caption.c_str(), text.c_str());
@@ -132,7 +118,7 @@ class CheckedNotices final : public Dexal::DexalNotices {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::filesystem::path output =
       std::filesystem::temp_directory_path() / "dexal-fuzz-download.csv";
-  ManualTicks ticks;
+  Dexal::testing::FakeTicks ticks;
   CheckedNotices notices;
   {
     Dexal::DexalSerialDownloader downloader(L"COM7", output.wstring(), notices,

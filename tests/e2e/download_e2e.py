@@ -20,6 +20,14 @@ import subprocess
 import sys
 import time
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from dexal_csv import sections  # noqa: E402
+
+TESTDATA = os.path.join(HERE, "..", "testdata", "download")
+DATA = json.load(open(os.path.join(TESTDATA, "e2e.json")))
+TYPE_NAMES, NUMERIC_COLUMNS = DATA["typeNames"], DATA["numericColumns"]
+MALFORMED = DATA["malformed"]
 TIMEOUT_S = 120
 UNTOUCHED = b"contents from before the download\r\n"
 
@@ -91,60 +99,28 @@ def read(path):
         return f.read()
 
 
-def sections(data):
-    """The tester header and the result sections of a CSV file."""
-    text = data.decode("utf-8", "replace")
-    header_end = text.find("\r\nAsset ID,")
-    if header_end < 0:
-        return text, []
-    header = text[:header_end + 2]
-    body = text[header_end + 2:]
-    result = []
-    for part in body.split("\r\n\r\n"):
-        if part:
-            result.append(part + "\r\n\r\n")
-    return header, result
-
-
-def notices(stderr):
-    """The [Caption] text notices, each with its continuation lines."""
-    found = []
+def stderr_parts(stderr):
+    """The [Caption] notices, each with its continuation lines; the warnings, one line each; and
+    the stray lines, which belong to neither (a warning's cause spilling onto a line of its own)."""
+    found, warns, strays = [], [], []
     inside = False
-    for line in stderr.split("\n"):
+    for line in stderr.splitlines():
         if line.startswith("["):
             found.append(line)
             inside = True
-        elif line.startswith("warning: ") or line.startswith("dexal-download"):
+        elif line.startswith("warning: "):
+            warns.append(line)
             inside = False
-        elif found and inside:
+        elif inside:
             found[-1] += "\n" + line
-    return [n.rstrip("\n") for n in found]
-
-
-def warnings(stderr):
-    return [line for line in stderr.split("\n") if line.startswith("warning: ")]
+        else:
+            strays.append(line)
+    return [n.rstrip("\n") for n in found], warns, strays
 
 
 # ---- the reference scenario's fields, found in the CSV -------------------------------------
 
-TYPE_NAMES = {
-    "defib-pulse": "Defib Pulse", "defib-charge": "Defib Charge",
-    "defib-synch": "Defib Cardiac Sync Time", "aed-pulse": "AED Pulse",
-    "pacer-pulse": "Pacer Pulse", "refractory-period": "Pacer Refractory Period",
-    "sensitivity": "Pacer Sensitivity", "pacer-immunity": "Pacer Immunity",
-    "waveform-simulation": "Waveform Simulation", "general-comments": "General Comments",
-}
 
-# JSON field -> column, factor to the column's unit.
-NUMERIC_COLUMNS = {
-    "chargeTime": ("DefibChargeTime", 1),
-    "synchTime": ("Synch Time (ms)", 1000),
-    "pulseRate": ("Pacer Pulse Rate (ppm)", 1),
-    "pulsedRefractoryPeriod": ("Pacer Pulsed Refractory Period - PRP (ms)", 1000),
-    "sensedRefractoryPeriod": ("Pacer Sensed Refractory Period - SRP (ms)", 1000),
-    "pulseWidth": ("Pulse Width (ms):", 1000),
-    "sensitivity": ("Pacer Sensitivity (mV)", 1000),
-}
 
 
 def near(cell, expected, what):
@@ -224,19 +200,12 @@ def check_reference_fields(scenario_path, data):
 # ---- the fault matrix ------------------------------------------------------------------------
 
 COMPLETE = "[Download] Download complete"
-ABORTED = "[Runtime Error] The download was aborted"
-NO_RESPONSE = "[Runtime Error] No response from tester. Is it connected and in Download mode?"
-STATUS_TEXTS = {1: "Malformed request - incorrect command data", 2: "Generic error",
-                3: "Can't start app - it is missing or corrupt",
-                4: "Invalid address. Internal programming error)",
-                5: "Request failed: operating voltage is too low", 9: "Unknown error status"}
 
 
 class Case:
-    def __init__(self, fault, where, faults=(), scenario="reference", exit_code=0,
-                 notices=(COMPLETE,), file="clean", warnings=0, prefix_ok=False):
-        self.fault, self.where, self.faults = fault, where, list(faults)
-        self.scenario, self.exit_code, self.notices = scenario, exit_code, list(notices)
+    def __init__(self, fault, where, faults, scenario, exit_code, file, warnings, notices):
+        self.fault, self.where, self.faults = fault, where, faults
+        self.scenario, self.exit_code, self.notices = scenario, exit_code, notices
         self.file, self.warnings = file, warnings
 
     def expected_text(self):
@@ -245,98 +214,19 @@ class Case:
 
 
 def matrix(points):
-    """The cases, given the request numbers of the places where faults go."""
-    first, identity, chunk = points["first"], points["identity"], points["chunk"]
-    places = [("first command", first), ("tester identity", identity),
-              ("mid multi-chunk result", chunk)]
+    """The rows of the fault matrix, their faults placed at the request numbers found."""
+    def place(m):
+        return "@%d" % (points[m.group(1)] + int(m.group(2) or 0))
     cases = []
-    # Faults that cost nothing: the reply still arrives whole and in time.
-    for kind in ("noise:64", "late:100", "split"):
-        for where, n in places:
-            # Pieces of 3 bytes 2 ms apart would stretch a 4 KB chunk to seconds: no line is
-            # that slow, so the chunk is split into pieces of 256.
-            fault = kind if kind != "split" else ("split:256" if n == chunk else "split:3")
-            cases.append(Case(fault, where, ["%s@%d" % (fault, n)]))
-    # Replies that do not belong to the request: the transaction tries again.
-    for kind in ("wrong-seq", "swap"):
-        for where, n in places:
-            cases.append(Case(kind, where, ["%s@%d" % (kind, n)]))
-    # The same on all three tries of the command (each try is a request of its own).
-    for kind in ("wrong-seq", "swap"):
-        thrice = ["%s@%d" % (kind, n) for n in range(0, 3)]
-        for where, n in places[:2]:
-            cases.append(Case(kind + " x3", where, [f.replace("@%d" % i, "@%d" % (n + i))
-                                                    for i, f in enumerate(thrice)],
-                              exit_code=1, notices=["[Runtime Error] Protocol Error "],
-                              file="untouched"))
-        cases.append(Case(kind + " x3", places[2][0],
-                          ["%s@%d" % (kind, chunk + i) for i in range(3)],
-                          notices=["[Error] Download error: try 1", COMPLETE]))
-    # A reply lost or late past the time-out: no response; a result is tried again.
-    for kind in ("bad-crc", "no-reply", "late:1000"):
-        for where, n in places[:2]:
-            cases.append(Case(kind, where, ["%s@%d" % (kind, n)], exit_code=1,
-                              notices=[NO_RESPONSE], file="untouched"))
-        if kind.startswith("late"):
-            # The tester is busy for a second: all three tries of the result time out.
-            cases.append(Case(kind, places[2][0], ["%s@%d" % (kind, chunk)], exit_code=1,
-                              notices=["[Error] Download error: try 1",
-                                       "[Error] Download error: try 2", ABORTED],
-                              file="complete sections"))
-        else:
-            cases.append(Case(kind, places[2][0], ["%s@%d" % (kind, chunk)],
-                              notices=["[Error] Download error: try 1", COMPLETE]))
-    for code, text in STATUS_TEXTS.items():
-        cases.append(Case("status %d" % code, "first command", ["status:%d@%d" % (code, first)],
-                          exit_code=1, file="untouched",
-                          notices=["[Runtime Error] Error %d reported from tester when retrieving "
-                                   "result count:\n\n%s" % (code, text)]))
-        cases.append(Case("status %d" % code, "tester identity",
-                          ["status:%d@%d" % (code, identity)], exit_code=1, file="untouched",
-                          notices=["[Runtime Error] Error %d reported from tester when retrieving "
-                                   "serial number:\n\n%s" % (code, text)]))
-        cases.append(Case("status %d" % code, "mid multi-chunk result",
-                          ["status:%d@%d" % (code, chunk)],
-                          notices=["[Error] Download error: try 1", COMPLETE]))
-    cases.append(Case("silence", "first command", ["silence@%d" % first], exit_code=1,
-                      notices=[NO_RESPONSE], file="untouched"))
-    cases.append(Case("silence", "tester identity", ["silence@%d" % identity], exit_code=1,
-                      notices=[NO_RESPONSE], file="untouched"))
-    cases.append(Case("silence", "mid multi-chunk result", ["silence@%d" % chunk], exit_code=1,
-                      notices=["[Error] Download error: try 1", "[Error] Download error: try 2",
-                               ABORTED], file="complete sections"))
-    for value, segment in ((1, "criteria"), (2, "data"), (3, "both")):
-        cases.append(Case("wrong stored CRC (%s)" % segment, "every result",
-                          ["bad-stored-crc:%d@0x2822" % value], warnings=100 * (2 if value == 3 else 1)))
-    cases.append(Case("line closed", "first command", ["close@%d" % first], exit_code=1,
-                      notices=["[Runtime Error] "], file="untouched"))
-    cases.append(Case("line closed", "mid multi-chunk result", ["close@%d" % chunk], exit_code=1,
-                      notices=["[Error] Download error: try 1", "[Error] Download error: try 2",
-                               ABORTED], file="complete sections"))
-    cases.append(Case("unknown test type 0x21", "result 3", scenario="unknown",
-                      notices=["[Download] Download complete\n1 result was skipped because its "
-                               "test type is not known."], warnings=1, file="clean"))
-    for name in MALFORMED:
-        cases.append(Case("malformed: " + name, "result 3", scenario="malformed-" + name,
-                          exit_code=1, file="complete sections",
-                          notices=["[Error] Download error: try 1",
-                                   "[Error] Download error: try 2", ABORTED]))
+    for line in open(os.path.join(TESTDATA, "fault-matrix.txt")):
+        if line.strip() and not line.startswith("#"):
+            fault, where, faults, scenario, code, file, warns, notices = [
+                cell.strip() for cell in line.split("|")]
+            faults = [re.sub(r"@(first|identity|chunk)(?:\+(\d+))?", place, f)
+                      for f in faults.split() if f != "-"]
+            cases.append(Case(fault, where, faults, scenario, int(code), file, int(warns),
+                              [n.replace("\\n", "\n").replace("\\s", " ") for n in notices.split(" ; ")]))
     return cases
-
-
-# Results the decoders must refuse: (what, raw fields). Criteria name a defib pulse.
-MALFORMED = {
-    "criteria header cut short": {"criteria": "0601100780", "data": ""},
-    "criteria tag unknown": {"criteria": "060110" + "0901ff", "data": ""},
-    "data tag rejected": {"criteria": "060110", "data": "300100"},
-    "string past the segment": {"criteria": "060110", "data": "11054142"},
-    "float past the segment": {"criteria": "060110", "data": "160400"},
-    "sample group past N": {"criteria": "060110",
-                            "data": "1910" + "01000a01004a" + "05" * 10},
-    "sample count 9": {"criteria": "060110", "data": "1903000009"},
-    "sample block past the segment": {"criteria": "060110", "data": "19400000"},
-    "segment sizes out of range": {"criteria": "060110", "data": "", "criteriaSize": 65000},
-}
 
 
 def scenario_files(args, work):
@@ -379,12 +269,14 @@ def check_case(case, rc, stderr, data, clean):
     problems = []
     if rc != case.exit_code:
         problems.append("exit %d" % rc)
-    seen = notices(stderr)
+    seen, warns, strays = stderr_parts(stderr)
+    if strays:
+        problems.append("stray stderr lines %r" % strays)
     if len(seen) != len(case.notices) or any(
             not s.startswith(e) for s, e in zip(seen, case.notices)):
         problems.append("notices differ")
-    if case.warnings and len(warnings(stderr)) < case.warnings:
-        problems.append("%d warnings" % len(warnings(stderr)))
+    if case.warnings and len(warns) < case.warnings:
+        problems.append("%d warnings" % len(warns))
     bad = False
     if case.file == "untouched":
         bad = data != UNTOUCHED
@@ -482,7 +374,7 @@ def main():
         # The demo tester, built in and over a pty, against the golden file.
         out = os.path.join(args.work, "simulate.csv")
         rc, stderr, _ = download(args, None, out, ["--simulate"])
-        if rc != 0 or notices(stderr) != [COMPLETE]:
+        if rc != 0 or stderr_parts(stderr) != ([COMPLETE], [], []):
             raise Failure("--simulate: exit %d, %s" % (rc, stderr))
         if read(out) != golden:
             raise Failure("--simulate CSV differs from %s (see %s)" % (args.golden, out))

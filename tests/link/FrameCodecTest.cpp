@@ -3,13 +3,16 @@
 #include "link/Crc32.h"
 #include "link/DexalSerialLink.h"
 #include "link/FrameCodec.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/CaseTable.h"
 
 namespace Dexal {
 namespace {
 
-// Feeds bytes and returns the data of every frame accepted.
-std::vector<ByteVector> Receive(const ByteVector& wire) {
-  FrameReceiver receiver;
+using testing::BytesFromHex;
+
+// Feeds bytes to the receiver and returns the data of every frame it accepts.
+std::vector<ByteVector> Receive(FrameReceiver& receiver, const ByteVector& wire) {
   std::vector<ByteVector> frames;
   for (std::uint8_t byte : wire) {
     if (receiver.Feed(byte)) frames.push_back(receiver.Data());
@@ -17,95 +20,33 @@ std::vector<ByteVector> Receive(const ByteVector& wire) {
   return frames;
 }
 
-TEST(Crc, CheckValueOfTheNineDigits) {
-  const ByteVector digits = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-  EXPECT_EQ(CrcUpdate(kCrcInitial, digits.data(), digits.size()), 0x340BC6D9u);
-  EXPECT_TRUE(DexalSerialLink::CheckCrc(digits, 0x340BC6D9u));
-  EXPECT_FALSE(DexalSerialLink::CheckCrc(digits, 0xCBF43926u));  // the inverted CRC-32
-}
-
-TEST(FrameCodec, EncodesThePublishedExample) {
-  const ByteVector expected = {0xFA, 0x02, 0x00, 0x01, 0xFC, 0xFD, 0x2B, 0xC2, 0xC1, 0x30, 0xFB};
-  EXPECT_EQ(EncodeFrame({0x01, 0xFA}), expected);
-  const auto frames = Receive(expected);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (ByteVector{0x01, 0xFA}));
-}
-
-TEST(FrameCodec, EscapesEveryMarkerByteAndRoundTrips) {
-  ByteVector data;
-  for (int i = 0; i < 256; ++i) data.push_back(static_cast<std::uint8_t>(i));
-  data.insert(data.end(), {0xFC, 0xFC, 0xFB, 0xFA});
-  const ByteVector wire = EncodeFrame(data);
-  // Markers appear only at the ends.
-  for (std::size_t i = 1; i + 1 < wire.size(); ++i) {
-    EXPECT_NE(wire[i], kFrameStart);
-    EXPECT_NE(wire[i], kFrameEnd);
-  }
-  ASSERT_LE(wire.size(), 2 * (data.size() + 6) + 2);
-  const auto frames = Receive(wire);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], data);
-  const ByteVector escapeByte = EncodeFrame({0xFC});
-  EXPECT_EQ(escapeByte[3], 0xFC);
-  EXPECT_EQ(escapeByte[4], 0xFF);
-}
-
-TEST(FrameCodec, DropRulesDiscardTheFrame) {
-  const ByteVector good = EncodeFrame({0x10, 0x20, 0x30});
-  struct Case {
-    const char* name;
-    ByteVector wire;
-  };
-  ByteVector badCrc = good;
-  badCrc[badCrc.size() - 2] ^= 0x01;
-  ByteVector escapeThenLow = {0xFA, 0x01, 0x00, 0xFC, 0x41};
-  ByteVector doubleEscape = {0xFA, 0x01, 0x00, 0xFC, 0xFC, 0xFF};
-  ByteVector stray = good;
-  stray.insert(stray.end() - 1, 0x00);
-  const std::vector<Case> cases = {
-      {"bad CRC", badCrc},
-      {"escape then a byte below 0xFD", escapeThenLow},
-      {"escape twice", doubleEscape},
-      {"stray byte after the CRC", stray},
-      {"length 0", {0xFA, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFB}},
-  };
-  for (const auto& c : cases) {
+TEST(FrameCodec, CaseTableAndLimits) {
+  const ByteVector good = BytesFromHex("FA 03 00 10 20 30 4C C5 06 D1 FB");
+  for (const auto& row : testing::ReadCaseTable("link/frames.txt", 3)) {
+    SCOPED_TRACE(row.where);
+    const std::string& kind = row.cells[0];
+    const ByteVector wire = BytesFromHex(row.cells[1]);
+    const ByteVector data = BytesFromHex(row.cells[2]);
     FrameReceiver receiver;
-    bool accepted = false;
-    for (std::uint8_t byte : c.wire) accepted = receiver.Feed(byte) || accepted;
-    EXPECT_FALSE(accepted) << c.name;
-    EXPECT_TRUE(receiver.Data().empty()) << c.name << ": a dropped frame leaves nothing";
-    // The receiver recovers at the next start marker.
-    bool recovered = false;
-    for (std::uint8_t byte : good) recovered = receiver.Feed(byte) || recovered;
-    EXPECT_TRUE(recovered) << c.name;
-    EXPECT_EQ(receiver.Data(), (ByteVector{0x10, 0x20, 0x30})) << c.name;
+    if (kind == "frame") {
+      EXPECT_EQ(EncodeFrame(data), wire);
+    }
+    if (kind == "drop") {
+      EXPECT_TRUE(Receive(receiver, wire).empty());
+      EXPECT_TRUE(receiver.Data().empty()) << "a dropped frame leaves nothing behind";
+      EXPECT_EQ(Receive(receiver, good), std::vector<ByteVector>{BytesFromHex("10 20 30")});
+    } else {
+      EXPECT_EQ(Receive(receiver, wire), std::vector<ByteVector>{data});
+    }
   }
-}
+  // Lengths up to 4104 are taken, longer ones dropped.
+  FrameReceiver receiver;
+  EXPECT_EQ(Receive(receiver, EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
+  EXPECT_TRUE(Receive(receiver, EncodeFrame(ByteVector(4105, 0x55))).empty());
 
-TEST(FrameCodec, EscapedStartMarkerStartsANewFrame) {
-  ByteVector wire = {0xFA, 0x05, 0x00, 0x01, 0xFC};
-  const ByteVector good = EncodeFrame({0x42});
-  wire.insert(wire.end(), good.begin(), good.end());
-  const auto frames = Receive(wire);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], ByteVector{0x42});
-}
-
-TEST(FrameCodec, StartMarkerInsideAFrameStartsAnew) {
-  ByteVector wire = {0xFA, 0x10, 0x00, 0x01, 0x02, 0x03};
-  const ByteVector good = EncodeFrame({0x07, 0x08});
-  wire.insert(wire.end(), good.begin(), good.end());
-  const auto frames = Receive(wire);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (ByteVector{0x07, 0x08}));
-}
-
-TEST(FrameCodec, LengthLimits) {
-  EXPECT_EQ(Receive(EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
-  EXPECT_TRUE(Receive(EncodeFrame(ByteVector(4105, 0x55))).empty());
-  EXPECT_EQ(Receive(EncodeFrame(ByteVector(1, 0x55))).size(), 1u);
+  // The check value of the CRC: JAMCRC, the register not inverted.
+  const ByteVector digits = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  EXPECT_TRUE(DexalSerialLink::CheckCrc(digits, 0x340BC6D9u));
 }
 
 }  // namespace

@@ -9,10 +9,6 @@
 #include "link/DexalSerialLink.h"
 #include "platform/WideText.h"
 
-namespace {
-void Print(const std::string& line) { std::fputs((line + "\n").c_str(), stdout); }
-}  // namespace
-
 int main(int argc, char** argv) {
   using namespace Dexal;
   if (argc != 2) {
@@ -21,7 +17,7 @@ int main(int argc, char** argv) {
   }
   DexalSerialLink link;
   if (!link.Open(WideTextFromUtf8(argv[1]))) {
-    Print("open failed: " + link.ErrorText());
+    std::printf("open failed: %s\n", link.ErrorText().c_str());
     return 1;
   }
   try {
@@ -34,24 +30,23 @@ int main(int argc, char** argv) {
     perform.visit(serial);
     perform.visit(firmware);
     perform.visit(service);
-    Print("results " + std::to_string(count.resultCount));
-    Print("serial " + serial.serialNumber);
-    Print("firmware " + firmware.firmwareVersion);
-    Print("service " + std::to_string(service.calibrationDate));
+    std::string lines = "results " + std::to_string(count.resultCount) + "\nserial " +
+                        serial.serialNumber + "\nfirmware " + firmware.firmwareVersion +
+                        "\nservice " + std::to_string(service.calibrationDate) + "\n";
     if (count.resultCount > 0) {
       DexalCmdResultInfo info(0);
       perform.visit(info);
       DexalCmdResultData data(&info, serial.serialNumber);
       perform.visit(data);
-      Print("result 0: criteria " + std::to_string(data.criteriaSegment.size()) + " bytes, data " +
-            std::to_string(data.dataSegment.size()) + " bytes, stored CRCs " +
-            (data.criteriaCrcMatches && data.dataCrcMatches ? "match" : "differ"));
+      lines += "result 0: criteria " + std::to_string(data.criteriaSegment.size()) +
+               " bytes, data " + std::to_string(data.dataSegment.size()) + " bytes, stored CRCs " +
+               (data.criteriaCrcMatches && data.dataCrcMatches ? "match" : "differ") + "\n";
     }
     DexalCmdEndDownload end;
     perform.visit(end);
-    Print("end download sent");
+    std::fputs((lines + "end download sent\n").c_str(), stdout);
   } catch (const std::exception& e) {
-    Print(std::string("error: ") + e.what());
+    std::printf("error: %s\n", e.what());
     return 1;
   }
   return 0;
