@@ -62,7 +62,7 @@ demo: release
 
 # 2000 results in one download and 200 downloads in one process: memory, descriptors.
 soak: release
-	build/release/tests/soak/soak_download --download build/release/cli/dexal-download
+	build/release/bench/soak/soak_download --download build/release/cli/dexal-download
 
 # The fault matrix as a table in docs/reliability.md.
 reliability: release

@@ -4,7 +4,6 @@
 //   winspy select TITLE ID ITEM  selects a combo box entry by its text, or -1 for none
 //   winspy text TITLE ID     prints the control's text without a message to its thread, which
 //                            may be busy in a download
-//   winspy close TITLE       posts WM_CLOSE
 // Exit status: 0 done, 1 no such window or control, 2 usage.
 #include <windows.h>
 
@@ -54,43 +53,38 @@ void PrintControl(HWND control) {
   GetClassNameW(control, className, 128);
   RECT rect{};
   GetWindowRect(control, &rect);
-  const std::wstring cls = className;
   std::string check = "-";
-  std::string selection = "-";
   if (_wcsicmp(className, L"Button") == 0) {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
     if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) {
       check = std::to_string(SendMessageW(control, BM_GETCHECK, 0, 0));
     }
   }
-  std::wstring text = TextOf(control);
-  if (_wcsicmp(className, L"ComboBox") == 0) {
-    selection = std::to_string(SendMessageW(control, CB_GETCURSEL, 0, 0));
-    // The items too, separated by |, after the edit text.
-    const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
-    std::wstring items;
-    for (LRESULT i = 0; i < count; ++i) {
-      wchar_t item[256] = {};
-      SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-      if (i > 0) items += L"|";
-      items += item;
-    }
-    std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=%s items=\"%s\"\n",
-                GetDlgCtrlID(control), Utf8(cls).c_str(), rect.left, rect.top, rect.right,
-                rect.bottom, Escaped(text).c_str(), check.c_str(), selection.c_str(),
-                Escaped(items).c_str());
+  std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=",
+              GetDlgCtrlID(control), Utf8(className).c_str(), rect.left, rect.top, rect.right,
+              rect.bottom, Escaped(TextOf(control)).c_str(), check.c_str());
+  if (_wcsicmp(className, L"ComboBox") != 0) {
+    std::printf("-\n");
     return;
   }
-  std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=%s\n",
-              GetDlgCtrlID(control), Utf8(cls).c_str(), rect.left, rect.top, rect.right,
-              rect.bottom, Escaped(text).c_str(), check.c_str(), selection.c_str());
+  // The selection, then the items separated by |.
+  const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+  std::wstring items;
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t item[256] = {};
+    SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+    if (i > 0) items += L"|";
+    items += item;
+  }
+  std::printf("%ld items=\"%s\"\n", static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0)),
+              Escaped(items).c_str());
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: winspy list|click|select|text|close TITLE [ID [ITEM]]\n");
+    std::fprintf(stderr, "usage: winspy list|click|select|text TITLE [ID [ITEM]]\n");
     return 2;
   }
   const std::wstring command = argv[1];
@@ -111,42 +105,34 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
+  HWND control = argc >= 4 ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
+  if (argc >= 4 && control == nullptr) {
+    std::fprintf(stderr, "no control %s\n", Utf8(argv[3]).c_str());
+    return 1;
+  }
   if (command == L"click" && argc == 4) {
-    HWND control = GetDlgItem(window, _wtoi(argv[3]));
-    if (control == nullptr) {
-      std::fprintf(stderr, "no control %s\n", Utf8(argv[3]).c_str());
-      return 1;
-    }
     PostMessageW(control, BM_CLICK, 0, 0);
     return 0;
   }
   if (command == L"select" && argc == 5) {
-    HWND combo = GetDlgItem(window, _wtoi(argv[3]));
-    if (combo == nullptr) return 1;
     const std::wstring item = argv[4];
     if (item == L"-1")
-      return SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0) == CB_ERR ? 0 : 1;
-    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+      return SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0) == CB_ERR ? 0 : 1;
+    const LRESULT index = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(item.c_str()));
     if (index == CB_ERR) {
       std::fprintf(stderr, "no entry %s\n", Utf8(item).c_str());
       return 1;
     }
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return 0;
   }
   if (command == L"text" && argc == 4) {
-    HWND control = GetDlgItem(window, _wtoi(argv[3]));
-    if (control == nullptr) return 1;
     wchar_t text[1024] = {};
     GetWindowTextW(control, text, 1024);
     std::printf("%s\n", Escaped(text).c_str());
     return 0;
   }
-  if (command == L"close") {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    return 0;
-  }
-  std::fprintf(stderr, "usage: winspy list|click|select|text|close TITLE [ID [ITEM]]\n");
+  std::fprintf(stderr, "usage: winspy list|click|select|text TITLE [ID [ITEM]]\n");
   return 2;
 }

@@ -77,7 +77,7 @@ int OpenDescriptors() {
   return count;
 }
 
-// Part 1: one long download by the program, its memory sampled against the results served.
+// One long download by the program, its memory sampled against the results served.
 bool LongDownload(const Options& options, const TesterScenario& base, const fs::path& output) {
   TesterServer server(Repeated(base, options.results));
   std::atomic<std::size_t> served{0};
@@ -147,7 +147,7 @@ bool LongDownload(const Options& options, const TesterScenario& base, const fs::
   return ok;
 }
 
-// Part 2: many downloads in this process from one emulator.
+// Many downloads in this process from one emulator.
 bool ManyDownloads(const Options& options, const TesterScenario& base, const fs::path& output) {
   TesterServer server(Repeated(base, 3));
   std::string error;
