@@ -28,6 +28,7 @@ td.num { text-align: right; }
 .status-fail { color: #b00000; font-weight: bold; }
 .status-other { color: #8a5a00; font-weight: bold; }
 .nograph { color: #555; font-style: italic; margin: 6px 0 0; }
+.cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
 )";
 
 std::string StatusSpan(const std::string& status) {
@@ -62,7 +63,7 @@ std::string MeasurementsTable(const ReportResult& r) {
   return html + "</table>\n";
 }
 
-std::string Card(const ReportResult& r) {
+std::string Card(const ReportResult& r, std::size_t resultCount) {
   std::string html = "<article class=\"card\" id=\"result-" + std::to_string(r.position) +
                      "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
                      " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
@@ -74,7 +75,9 @@ std::string Card(const ReportResult& r) {
   } else if (r.carriesPulse) {
     html += "<p class=\"nograph\">This file has no graph points for this result.</p>\n";
   }
-  return html + "</article>\n";
+  // Its last line, so that a print shows where a card ends.
+  return html + "<p class=\"cardend\">Result " + std::to_string(r.position) + " of " +
+         std::to_string(resultCount) + ", " + HtmlEscaped(r.assetId) + "</p>\n</article>\n";
 }
 
 std::string Summary(const ReportModel& model) {
@@ -126,7 +129,7 @@ std::string HtmlReportText(const ReportModel& model, const std::string& sourceNa
     html += "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
             HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
             HtmlEscaped(a.assetSerial) + "</small></h2>\n";
-    for (const ReportResult* r : a.results) html += Card(*r);
+    for (const ReportResult* r : a.results) html += Card(*r, model.results.size());
     html += "</section>\n";
   }
   return html + "</body>\n</html>\n";

@@ -117,6 +117,14 @@ void ValueAxis(std::string& svg, const PlotAxis& axis, const Scale& y, bool left
            Px((kTop + kBottom) / 2) + ")\"");
 }
 
+void Legend(std::string& svg) {
+  Line(svg, 430, 12, 450, 12, kVoltageColour);
+  Text(svg, 454, 16, "start", "voltage", std::string(" fill=\"") + kVoltageColour + "\"");
+  svg += "<line x1=\"520\" y1=\"12\" x2=\"540\" y2=\"12\" stroke=\"" + std::string(kCurrentColour) +
+         "\" stroke-dasharray=\"4 3\"/>\n";
+  Text(svg, 544, 16, "start", "current", std::string(" fill=\"") + kCurrentColour + "\"");
+}
+
 }  // namespace
 
 std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
@@ -137,6 +145,7 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
       HtmlEscaped(text.title) + "</title>\n";
   if (standalone) svg += "<rect width=\"680\" height=\"300\" fill=\"#fff\"/>\n";
   Text(svg, kLeft, 16, "start", text.title, " font-weight=\"bold\"");
+  Legend(svg);
   if (!window.found) {
     Text(svg, (kLeft + kRight) / 2, (kTop + kBottom) / 2, "middle", "No voltage to draw");
     return svg + "</svg>\n";
