@@ -5,6 +5,8 @@ FUZZ_SECONDS ?= 60
 
 NATIVE_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
                    libcli11-dev libserialport-dev pkg-config python3
+# The report's check in a real browser, its PDF print read back page by page.
+BROWSER_PACKAGES := chromium poppler-utils fonts-dejavu-core
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 GUI_PACKAGES := xvfb xdotool imagemagick x11-apps
@@ -20,7 +22,7 @@ export WINEARCH := win64
 all: demo
 
 deps-native:
-	@cmake/ensure-packages.sh $(NATIVE_PACKAGES)
+	@cmake/ensure-packages.sh $(NATIVE_PACKAGES) $(BROWSER_PACKAGES)
 
 deps-windows:
 	@cmake/ensure-packages.sh $(WINDOWS_PACKAGES) $(GUI_PACKAGES)

@@ -30,8 +30,12 @@ std::string_view CsvRecords::NextLine() {
   const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
   std::string_view line = text_.substr(pos_, stop - pos_);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  pos_ = end == std::string_view::npos ? text_.size() : end + 1;
-  ++line_;
+  if (end == std::string_view::npos) {
+    pos_ = text_.size();
+  } else {
+    pos_ = end + 1;
+    ++line_;
+  }
   return line;
 }
 
