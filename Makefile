@@ -47,8 +47,10 @@ windows-test: deps-native deps-windows wine-prefix
 	ctest --preset mingw
 	@# The Windows programs against the emulator, compared with the native ones.
 	cmake --preset asan
-	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check
+	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check \
+	  dexal-report
 	tests/wine/cli-e2e.sh build/mingw build/asan build/wine-e2e
+	tests/wine/report-e2e.sh build/mingw build/asan build/wine-report
 	@# The dialog program under Xvfb, in a prefix of its own (the test maps COM7 there).
 	WINEPREFIX=$(CURDIR)/build/wine/prefix-gui tests/wine/gui-test.sh build/mingw build/asan \
 	  build/wine-gui
@@ -77,7 +79,7 @@ windows: deps-native deps-windows
 	cmake --preset mingw
 	cmake --build --preset mingw -j$(JOBS)
 	mkdir -p dist
-	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe; do \
+	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe cli/dexal-report.exe; do \
 	  if [ -f build/mingw/$$exe ]; then cp build/mingw/$$exe dist/; echo "dist/$$(basename $$exe)"; fi; \
 	done
 

@@ -59,6 +59,47 @@ void AppendInt32(std::string& out, double truncated) {
                             static_cast<std::int32_t>(truncated)));
 }
 
+// Six significant digits in fixed notation, for magnitudes from 1e-4 to below 999999.5, where
+// the general format uses fixed notation: the graph lines' numbers, a million a download. It
+// gives the bytes to_chars gives, and leaves to it (returns false) every value whose sixth digit
+// lies too near a tie to be sure of, and the rest of the range.
+bool AppendGeneralFixed(std::string& out, double value) {
+  static constexpr std::array<double, 10> kPowers = {1e0, 1e1, 1e2, 1e3, 1e4,
+                                                     1e5, 1e6, 1e7, 1e8, 1e9};
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-4 && magnitude < 999999.5)) return false;
+  int exponent = 5;  // of the leading digit
+  while (exponent > -4 && magnitude < kPowers[static_cast<std::size_t>(exponent + 4)] * 1e-4) {
+    --exponent;
+  }
+  // Exact powers up to 1e9, so the product is off by half an ulp at most, far below the margin.
+  const double scaled = magnitude * kPowers[static_cast<std::size_t>(5 - exponent)];
+  const double floor = std::floor(scaled);
+  if (std::fabs(scaled - floor - 0.5) < 1e-6) return false;
+  const auto digits = static_cast<std::uint32_t>(floor) + (scaled - floor > 0.5 ? 1u : 0u);
+  if (digits < 100000u || digits > 999999u) return false;
+  std::array<char, 6> text{};
+  std::uint32_t rest = digits;
+  for (std::size_t i = text.size(); i-- > 0; rest /= 10)
+    text[i] = static_cast<char>('0' + rest % 10);
+  std::size_t used = text.size();
+  while (used > 0 && text[used - 1] == '0') --used;
+  if (value < 0) out.push_back('-');
+  if (exponent >= 0) {
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    out.append(text.data(), whole);
+    if (used > whole) {
+      out.push_back('.');
+      out.append(text.data() + whole, used - whole);
+    }
+  } else {
+    out.append("0.");
+    out.append(static_cast<std::size_t>(-exponent - 1), '0');
+    out.append(text.data(), used);
+  }
+  return true;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int digits) {
@@ -82,6 +123,11 @@ void AppendIntegerAwayFromZero(std::string& out, double value) {
 }
 
 void AppendGeneral(std::string& out, double value) {
+  if (value == 0.0) {
+    out.append(std::signbit(value) ? "-0" : "0");
+    return;
+  }
+  if (AppendGeneralFixed(out, value)) return;
   if (!std::isfinite(value)) return;
   Buffer buffer{};
   AppendChars(out, buffer.data(),
