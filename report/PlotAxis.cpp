@@ -8,25 +8,40 @@
 namespace Dexal {
 namespace {
 
-// The round step (1, 2 or 5 times a power of ten) nearest above span / count.
-double RoundStep(double span, int count, int& decimals) {
+// A round step: 1, 2 or 5 times ten to a power. Its multiples are made from whole numbers and
+// exact powers of ten alone, so that they are the nearest doubles to the decimal values and
+// come out the same with every C library.
+struct Step {
+  double mantissa = 1.0;
+  int exponent = 0;
+
+  [[nodiscard]] double Times(double k) const {
+    double power = 1.0;
+    for (int i = 0; i < std::abs(exponent); ++i) power *= 10.0;
+    return exponent >= 0 ? k * mantissa * power : k * mantissa / power;
+  }
+};
+
+// The smallest round step that is at least span / count.
+Step RoundStep(double span, int count) {
   const double raw = span / std::max(count, 1);
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  double step = power * 10.0;
-  for (const double m : {1.0, 2.0, 5.0}) {
-    if (power * m >= raw * (1.0 - 1e-9)) {
-      step = power * m;
-      break;
+  Step step{1.0, -20};
+  while (step.Times(1) < raw * (1.0 - 1e-9) && step.exponent < 300) {
+    if (step.mantissa == 1.0) {
+      step.mantissa = 2.0;
+    } else if (step.mantissa == 2.0) {
+      step.mantissa = 5.0;
+    } else {
+      step.mantissa = 1.0;
+      ++step.exponent;
     }
   }
-  decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
   return step;
 }
 
-void AddTicks(PlotAxis& axis, double step) {
-  const double first = std::ceil(axis.low / step - 1e-9);
-  const double last = std::floor(axis.high / step + 1e-9);
-  for (double k = first; k <= last; k += 1.0) axis.ticks.push_back(k * step);
+void AddTicks(PlotAxis& axis, const Step& step, double first, double last) {
+  for (double k = first; k <= last; k += 1.0) axis.ticks.push_back(step.Times(k));
+  axis.decimals = std::max(0, -step.exponent);
 }
 
 }  // namespace
@@ -36,20 +51,24 @@ PlotAxis RoundAxis(double low, double high, int count) {
     low -= 1.0;
     high += 1.0;
   }
+  const Step step = RoundStep(high - low, count);
+  const double first = std::floor(low / step.Times(1) + 1e-9);
+  const double last = std::ceil(high / step.Times(1) - 1e-9);
   PlotAxis axis;
-  const double step = RoundStep(high - low, count, axis.decimals);
-  axis.low = std::floor(low / step + 1e-9) * step;
-  axis.high = std::ceil(high / step - 1e-9) * step;
-  AddTicks(axis, step);
+  axis.low = step.Times(first);
+  axis.high = step.Times(last);
+  AddTicks(axis, step, first, last);
   return axis;
 }
 
 PlotAxis RoundTicksWithin(double low, double high, int count) {
   if (!(high > low)) high = low + 1.0;
+  const Step step = RoundStep(high - low, count);
   PlotAxis axis;
   axis.low = low;
   axis.high = high;
-  AddTicks(axis, RoundStep(high - low, count, axis.decimals));
+  AddTicks(axis, step, std::ceil(low / step.Times(1) - 1e-9),
+           std::floor(high / step.Times(1) + 1e-9));
   return axis;
 }
 
