@@ -68,10 +68,10 @@ char* WriteGeneralFixed(char* p, double value) {
                                                      1e5, 1e6, 1e7, 1e8, 1e9};
   const double magnitude = std::fabs(value);
   if (!(magnitude >= 1e-4 && magnitude < 999999.5)) return nullptr;
-  int exponent = 5;  // of the leading digit
-  while (exponent > -4 && magnitude < kPowers[static_cast<std::size_t>(exponent + 4)] * 1e-4) {
-    --exponent;
-  }
+  // kPowers[index] * 1e-4 is about the power of ten of the leading digit, 1e-4 to 1e5.
+  std::size_t index = 9;
+  while (index > 0 && magnitude < kPowers[index] * 1e-4) --index;
+  const int exponent = static_cast<int>(index) - 4;
   // Exact powers up to 1e9, so the product is off by half an ulp at most, far below the margin.
   const double scaled = magnitude * kPowers[static_cast<std::size_t>(5 - exponent)];
   const double floor = std::floor(scaled);

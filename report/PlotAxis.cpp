@@ -40,7 +40,10 @@ Step RoundStep(double span, int count) {
 }
 
 void AddTicks(PlotAxis& axis, const Step& step, double first, double last) {
-  for (double k = first; k <= last; k += 1.0) axis.ticks.push_back(step.Times(k));
+  const auto count = static_cast<long long>(last - first);
+  for (long long i = 0; i <= count; ++i) {
+    axis.ticks.push_back(step.Times(first + static_cast<double>(i)));
+  }
   axis.decimals = std::max(0, -step.exponent);
 }
 

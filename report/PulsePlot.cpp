@@ -11,7 +11,7 @@
 namespace Dexal {
 namespace {
 
-constexpr double kWidth = 680, kHeight = 300;
+constexpr double kWidth = 680;  // and 300 high
 constexpr double kLeft = 64, kRight = 616, kTop = 36, kBottom = 250;
 constexpr int kColumns = static_cast<int>(kRight - kLeft);
 constexpr double kSampleMs = 0.004;
