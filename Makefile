@@ -5,6 +5,8 @@ FUZZ_SECONDS ?= 60
 
 NATIVE_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
                    libcli11-dev libserialport-dev pkg-config python3
+# The report's check in a real browser, its PDF print read back page by page.
+BROWSER_PACKAGES := chromium poppler-utils fonts-dejavu-core
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 GUI_PACKAGES := xvfb xdotool imagemagick x11-apps
@@ -20,7 +22,7 @@ export WINEARCH := win64
 all: demo
 
 deps-native:
-	@cmake/ensure-packages.sh $(NATIVE_PACKAGES)
+	@cmake/ensure-packages.sh $(NATIVE_PACKAGES) $(BROWSER_PACKAGES)
 
 deps-windows:
 	@cmake/ensure-packages.sh $(WINDOWS_PACKAGES) $(GUI_PACKAGES)
@@ -45,8 +47,10 @@ windows-test: deps-native deps-windows wine-prefix
 	ctest --preset mingw
 	@# The Windows programs against the emulator, compared with the native ones.
 	cmake --preset asan
-	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check
+	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check \
+	  dexal-report
 	tests/wine/cli-e2e.sh build/mingw build/asan build/wine-e2e
+	tests/wine/report-e2e.sh build/mingw build/asan build/wine-report
 	@# The dialog program under Xvfb, in a prefix of its own (the test maps COM7 there).
 	WINEPREFIX=$(CURDIR)/build/wine/prefix-gui tests/wine/gui-test.sh build/mingw build/asan \
 	  build/wine-gui
@@ -75,7 +79,7 @@ windows: deps-native deps-windows
 	cmake --preset mingw
 	cmake --build --preset mingw -j$(JOBS)
 	mkdir -p dist
-	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe; do \
+	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe cli/dexal-report.exe; do \
 	  if [ -f build/mingw/$$exe ]; then cp build/mingw/$$exe dist/; echo "dist/$$(basename $$exe)"; fi; \
 	done
 

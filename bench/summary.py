@@ -49,6 +49,9 @@ def main():
                                                    value["ideal wire time (10 bits a byte)"])))
     rows.append(("paced download with graph points", value["paced download with graph points"],
                  "%s of the ideal" % value["paced with graph points / ideal"]))
+    rows.append(("dexal-report over the graph-points file (HTML with every pulse plotted)",
+                 value["dexal-report over the graph-points file"],
+                 "%s of the ideal wire time (goal: at most 0.1x)" % value["report / ideal"]))
     rows.append(("unpaced download, graph points", value["unpaced results per second (graph points)"]
                  + " results/s", ""))
     rows.append(("peak memory of dexal-download, reference scenario with graph points",

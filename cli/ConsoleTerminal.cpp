@@ -13,6 +13,10 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+#include <string>
 
 namespace Dexal {
 
@@ -35,5 +39,24 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 #endif
+
+std::filesystem::path PathFromUtf8(const std::string& text) {
+#ifdef _WIN32
+  return std::filesystem::path(WideTextFromUtf8(text));
+#else
+  return std::filesystem::path(text);
+#endif
+}
+
+std::int64_t SourceDateOrNow() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    try {
+      return std::stoll(epoch);
+    } catch (const std::exception&) {
+      // Not a number: made now, as without it.
+    }
+  }
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 }  // namespace Dexal

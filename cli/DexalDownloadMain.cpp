@@ -14,6 +14,7 @@
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/WideText.h"
+#include "report/ReportFiles.h"
 
 namespace {
 
@@ -27,7 +28,24 @@ struct Options {
   bool setClock = false;
   bool simulate = false;
   bool listPorts = false;
+  std::string report;
 };
+
+// The HTML report of the file the download has just written.
+int WriteReport(const Options& options) {
+  Dexal::ReportRequest request;
+  request.csv = Dexal::PathFromUtf8(options.output);
+  request.csvName = options.output;
+  request.html = Dexal::PathFromUtf8(options.report);
+  request.madeAt = Dexal::SourceDateOrNow();
+  try {
+    Dexal::MakeReport(request);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dexal-download: report: %s\n", e.what());
+    return kExitFailed;
+  }
+  return 0;
+}
 
 int RunDownload(const Options& options) {
   using namespace Dexal;
@@ -52,7 +70,8 @@ int RunDownload(const Options& options) {
     const std::string hint = PermissionHint(downloader.link, options.port);
     if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.c_str());
   }
-  return notices.Completed() ? 0 : kExitFailed;
+  if (!notices.Completed()) return kExitFailed;
+  return options.report.empty() ? 0 : WriteReport(options);
 }
 
 }  // namespace
@@ -72,10 +91,12 @@ static int RunProgram(int argc, char** argv) {
   auto* simulate = app.add_flag("--simulate", options.simulate,
                                 "download from the built-in demo tester, emulated on a "
                                 "pseudo-terminal (Linux)");
+  auto* report = app.add_option("--report", options.report,
+                                "HTML report of the CSV file to write after a completed download");
   auto* list = app.add_flag("--list-ports", options.listPorts, "list the serial ports and exit");
   app.set_version_flag("--version", "dexal-download 1.0.0.1");
   port->excludes(simulate);
-  list->excludes(port)->excludes(simulate)->excludes(output);
+  list->excludes(port)->excludes(simulate)->excludes(output)->excludes(report);
   app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");
 
   try {

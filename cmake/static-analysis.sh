@@ -9,7 +9,7 @@ cd "$root"
 
 # Native sources of the program (the Win32 files do not compile here; the MinGW build checks them).
 mapfile -t sources < <(git ls-files 'platform/*.cpp' 'link/*.cpp' 'results/*.cpp' 'csv/*.cpp' \
-  'download/*.cpp' 'cli/*.cpp' 'tester/*.cpp' | grep -v -E '/Win32[^/]*\.cpp$' |
+  'report/*.cpp' 'download/*.cpp' 'cli/*.cpp' 'tester/*.cpp' | grep -v -E '/Win32[^/]*\.cpp$' |
   while read -r f; do grep -q "\"file\": \"$root/$f\"" "$build/compile_commands.json" && echo "$f"; done)
 jobs=${JOBS:-2}
 status=0

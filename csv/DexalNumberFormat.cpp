@@ -59,6 +59,49 @@ void AppendInt32(std::string& out, double truncated) {
                             static_cast<std::int32_t>(truncated)));
 }
 
+// Six significant digits in fixed notation, for magnitudes from 1e-4 to below 999999.5, where
+// the general format uses fixed notation: the graph lines' numbers, a million a download. It
+// writes the bytes to_chars writes, and leaves to it (returns null) every value whose sixth
+// digit lies too near a tie to be sure of, and the rest of the range.
+char* WriteGeneralFixed(char* p, double value) {
+  static constexpr std::array<double, 10> kPowers = {1e0, 1e1, 1e2, 1e3, 1e4,
+                                                     1e5, 1e6, 1e7, 1e8, 1e9};
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-4 && magnitude < 999999.5)) return nullptr;
+  // kPowers[index] * 1e-4 is about the power of ten of the leading digit, 1e-4 to 1e5.
+  std::size_t index = 9;
+  while (index > 0 && magnitude < kPowers[index] * 1e-4) --index;
+  const int exponent = static_cast<int>(index) - 4;
+  // Exact powers up to 1e9, so the product is off by half an ulp at most, far below the margin.
+  const double scaled = magnitude * kPowers[static_cast<std::size_t>(5 - exponent)];
+  const double floor = std::floor(scaled);
+  if (std::fabs(scaled - floor - 0.5) < 1e-6) return nullptr;
+  const auto digits = static_cast<std::uint32_t>(floor) + (scaled - floor > 0.5 ? 1u : 0u);
+  if (digits < 100000u || digits > 999999u) return nullptr;
+  std::array<char, 6> text{};
+  std::uint32_t rest = digits;
+  for (std::size_t i = text.size(); i-- > 0; rest /= 10) {
+    text[i] = static_cast<char>('0' + rest % 10);
+  }
+  std::size_t used = text.size();
+  while (used > 0 && text[used - 1] == '0') --used;
+  if (value < 0) *p++ = '-';
+  if (exponent >= 0) {
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    for (std::size_t i = 0; i < whole; ++i) *p++ = text[i];
+    if (used > whole) {
+      *p++ = '.';
+      for (std::size_t i = whole; i < used; ++i) *p++ = text[i];
+    }
+  } else {
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = -1; i > exponent; --i) *p++ = '0';
+    for (std::size_t i = 0; i < used; ++i) *p++ = text[i];
+  }
+  return p;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int digits) {
@@ -81,12 +124,22 @@ void AppendIntegerAwayFromZero(std::string& out, double value) {
   AppendInt32(out, std::trunc(value > 0 ? value + 0.5 : value - 0.5));
 }
 
+char* WriteGeneral(char* first, double value) {
+  if (value == 0.0) {
+    if (std::signbit(value)) *first++ = '-';
+    *first++ = '0';
+    return first;
+  }
+  if (char* end = WriteGeneralFixed(first, value)) return end;
+  if (!std::isfinite(value)) return first;
+  const auto result =
+      std::to_chars(first, first + kGeneralTextSize, value, std::chars_format::general, 6);
+  return result.ec == std::errc() ? result.ptr : first;
+}
+
 void AppendGeneral(std::string& out, double value) {
-  if (!std::isfinite(value)) return;
-  Buffer buffer{};
-  AppendChars(out, buffer.data(),
-              std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                            std::chars_format::general, 6));
+  std::array<char, kGeneralTextSize> text{};
+  out.append(text.data(), WriteGeneral(text.data(), value));
 }
 
 std::string FormatFixed(double value, int digits) {

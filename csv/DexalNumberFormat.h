@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace Dexal {
@@ -23,6 +24,9 @@ std::string FormatIntegerAwayFromZero(double value);
 // Six significant digits, fixed notation for decimal exponents -4 to 5, otherwise exponent
 // notation with at least two exponent digits; trailing zeros removed.
 void AppendGeneral(std::string& out, double value);
+// The same written at `first`, which has room for kGeneralTextSize characters; returns the end.
+constexpr std::size_t kGeneralTextSize = 32;
+char* WriteGeneral(char* first, double value);
 std::string FormatGeneral(double value);
 
 }  // namespace Dexal

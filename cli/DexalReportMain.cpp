@@ -1,0 +1,81 @@
+// dexal-report: a downloaded CSV file as an HTML report, SVG plots and one flat table.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/ConsoleTerminal.h"
+#include "report/ReportFiles.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;
+
+int RunProgram(int argc, char** argv) {
+  using namespace Dexal;
+  CLI::App app{
+      "Makes an HTML report with pulse plots, SVG plots and one flat table of a CSV "
+      "file that dexal-download or the Dexal CSV Downloader wrote.",
+      "dexal-report"};
+  std::string csv, html, plots, table, dialect;
+  app.add_option("csv", csv, "the CSV file of a download")->required();
+  auto* htmlOption = app.add_option("--html", html,
+                                    "HTML report to write (without any option: the CSV file's "
+                                    "name with .html, beside it)");
+  auto* plotsOption = app.add_option("--plots", plots, "folder for one SVG plot per pulse result");
+  auto* tableOption = app.add_option("--table", table,
+                                     "flat table to write: one row per measurement, RFC 4180 CSV");
+  app.add_option("--dialect", dialect,
+                 "the table for Excel (byte-order mark), or for Excel "
+                 "where ';' separates lists (also decimal commas)")
+      ->check(CLI::IsMember({"excel", "excel-semicolon"}))
+      ->needs(tableOption);
+  app.set_version_flag("--version", "dexal-report 1.0.0.1");
+  app.footer(
+      "Exit status: 0 when every file was written, 1 when the CSV file cannot be read or "
+      "an output cannot be written (nothing is then left behind), 2 for a usage error.");
+  try {
+    std::vector<std::string> args = CommandLineArguments(argc, argv);
+    std::reverse(args.begin(), args.end());
+    app.parse(args);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitUsage;
+  }
+
+  ReportRequest request;
+  request.csv = PathFromUtf8(csv);
+  request.csvName = csv;
+  request.madeAt = SourceDateOrNow();
+  if (!htmlOption->empty()) request.html = PathFromUtf8(html);
+  if (!plotsOption->empty()) request.plotsDir = PathFromUtf8(plots);
+  if (!tableOption->empty()) request.table = PathFromUtf8(table);
+  if (!request.html && !request.plotsDir && !request.table) {
+    request.html = std::filesystem::path(request.csv).replace_extension(".html");
+  }
+  if (dialect == "excel") request.dialect = TableDialect::Excel;
+  if (dialect == "excel-semicolon") request.dialect = TableDialect::ExcelSemicolon;
+  try {
+    MakeReport(request);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dexal-report: %s\n", e.what());
+    return kExitFailed;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dexal-report: %s\n", e.what());
+    return kExitFailed;
+  }
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "report/ReportModel.h"
+
+namespace Dexal {
+
+// How the flat table is written: RFC 4180 (comma, CR LF); for Excel with a UTF-8 byte-order
+// mark; for semicolon locales also ';' between cells and decimal commas in numbers.
+enum class TableDialect { Rfc4180, Excel, ExcelSemicolon };
+
+// One row per measurement: Tester Serial, Asset ID, Asset Make, Asset Model, Asset Serial,
+// Date, Test Type, Status, Comment, Measurement, Value, Unit.
+std::string FlatTableText(const ReportModel& model, TableDialect dialect);
+
+}  // namespace Dexal

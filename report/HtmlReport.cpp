@@ -1,0 +1,138 @@
+#include "report/HtmlReport.h"
+
+#include "report/ReportText.h"
+
+namespace Dexal {
+namespace {
+
+const char* const kStyle = R"(
+@page { size: A4; margin: 12mm; }
+body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 10pt; color: #222;
+       max-width: 186mm; margin: 0 auto; padding: 8px; }
+h1 { font-size: 16pt; margin: 0 0 6px; }
+h2 { font-size: 12pt; margin: 18px 0 4px; break-after: avoid; page-break-after: avoid; }
+h2 small { font-weight: normal; color: #555; }
+h3 { font-size: 10.5pt; margin: 0 0 4px; }
+header p { margin: 2px 0; }
+table { border-collapse: collapse; }
+th, td { text-align: left; padding: 2px 8px 2px 0; border-bottom: 1px solid #e0e0e0;
+         vertical-align: top; }
+td.num { text-align: right; }
+.summary { break-inside: avoid; page-break-inside: avoid; }
+.card { border: 1px solid #bbb; border-radius: 4px; padding: 8px 10px; margin: 8px 0;
+        break-inside: avoid; page-break-inside: avoid; }
+.card .when { font-weight: normal; color: #555; }
+.card svg { display: block; width: 100%; height: auto; max-width: 680px; margin-top: 6px; }
+.values { width: 100%; }
+.status-pass { color: #176b2c; font-weight: bold; }
+.status-fail { color: #b00000; font-weight: bold; }
+.status-other { color: #8a5a00; font-weight: bold; }
+.nograph { color: #555; font-style: italic; margin: 6px 0 0; }
+.cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
+)";
+
+std::string StatusSpan(const std::string& status) {
+  const char* kind = status == "Pass" ? "pass" : status == "Fail" ? "fail" : "other";
+  return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status) + "</span>";
+}
+
+std::string Cell(const std::string& text, const char* cls = nullptr) {
+  return std::string(cls ? std::string("<td class=\"") + cls + "\">" : "<td>") + HtmlEscaped(text) +
+         "</td>";
+}
+
+std::string ValueText(const ReportMeasurement& m) {
+  return m.unit.empty() ? m.value : m.value + " " + m.unit;
+}
+
+// Two measurements a row, to keep a card short enough for a page.
+std::string MeasurementsTable(const ReportResult& r) {
+  std::string html = "<table class=\"values\">\n";
+  for (std::size_t i = 0; i < r.measurements.size(); i += 2) {
+    html += "<tr>";
+    for (std::size_t j = i; j < i + 2; ++j) {
+      if (j < r.measurements.size()) {
+        html += "<th>" + HtmlEscaped(r.measurements[j].name) + "</th>" +
+                Cell(ValueText(r.measurements[j]));
+      } else {
+        html += "<th></th><td></td>";
+      }
+    }
+    html += "</tr>\n";
+  }
+  return html + "</table>\n";
+}
+
+std::string Card(const ReportResult& r, std::size_t resultCount) {
+  std::string html = "<article class=\"card\" id=\"result-" + std::to_string(r.position) +
+                     "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
+                     " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
+                     std::to_string(r.position) + "</span></h3>\n";
+  if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscaped(r.comment) + "</p>\n";
+  html += MeasurementsTable(r);
+  if (!r.section->points.empty()) {
+    html += PulsePlotSvg(*r.section, PlotTextOf(r), false);
+  } else if (r.carriesPulse) {
+    html += "<p class=\"nograph\">This file has no graph points for this result.</p>\n";
+  }
+  // Its last line, so that a print shows where a card ends.
+  return html + "<p class=\"cardend\">Result " + std::to_string(r.position) + " of " +
+         std::to_string(resultCount) + ", " + HtmlEscaped(r.assetId) + "</p>\n</article>\n";
+}
+
+std::string Summary(const ReportModel& model) {
+  std::string html =
+      "<section class=\"summary\">\n<h2>Assets tested</h2>\n<table>\n<tr><th>Asset ID</th>"
+      "<th>Make</th><th>Model</th><th>Serial</th><th>Results</th><th>Status</th></tr>\n";
+  for (const ReportAsset& a : model.assets) {
+    html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) +
+            Cell(a.assetSerial) + Cell(std::to_string(a.results.size()), "num") + "<td>" +
+            StatusSpan(a.status) + "</td></tr>\n";
+  }
+  return html + "</table>\n</section>\n";
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+PulsePlotText PlotTextOf(const ReportResult& result) {
+  PulsePlotText text;
+  text.title =
+      "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
+  for (const ReportMeasurement& m : result.measurements) {
+    if (m.isNumber && m.unit == "ms" && m.name.size() >= 11 &&
+        m.name.compare(m.name.size() - 11, 11, "Pulse Width") == 0) {
+      text.widthLabel = m.value + " ms";
+    }
+  }
+  return text;
+}
+
+std::string HtmlReportText(const ReportModel& model, const std::string& sourceName,
+                           const std::string& madeAt) {
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>Test results of tester " +
+      HtmlEscaped(model.testerSerial) + "</title>\n<style>" + kStyle +
+      "</style>\n</head>\n<body>\n<header>\n<h1>Test results</h1>\n";
+  html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
+          HtmlEscaped(model.serviceDate) + "</p>\n";
+  html += "<p>From " + HtmlEscaped(sourceName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";
+  html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
+          std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
+          std::to_string(model.others) + " with another status</p>\n</header>\n";
+  html += Summary(model);
+  for (const ReportAsset& a : model.assets) {
+    html += "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
+            HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
+            HtmlEscaped(a.assetSerial) + "</small></h2>\n";
+    for (const ReportResult* r : a.results) html += Card(*r, model.results.size());
+    html += "</section>\n";
+  }
+  return html + "</body>\n</html>\n";
+}
+
+}  // namespace Dexal

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "report/FlatTable.h"
+
+namespace Dexal {
+
+// What to make of one CSV file.
+struct ReportRequest {
+  std::filesystem::path csv;
+  std::string csvName;  // the CSV file as the user named it, for messages
+  std::optional<std::filesystem::path> html;
+  std::optional<std::filesystem::path> plotsDir;
+  std::optional<std::filesystem::path> table;
+  TableDialect dialect = TableDialect::Rfc4180;
+  std::int64_t madeAt = 0;  // seconds since 1970
+};
+
+// Reads the CSV file and writes what the request asks for. Everything is made before the
+// first file is written, and a failed write removes what was written: on any failure, which it
+// throws as a std::runtime_error with the text for the user, no output is left behind.
+void MakeReport(const ReportRequest& request);
+
+// The SVG file name of a result's plot: its position and Asset ID, "03-BME-00412.svg".
+std::string PlotFileName(std::size_t position, std::size_t resultCount, const std::string& assetId);
+
+}  // namespace Dexal

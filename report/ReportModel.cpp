@@ -1,0 +1,124 @@
+#include "report/ReportModel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace Dexal {
+namespace {
+
+enum Common { kAssetId, kMake, kModel, kSerial, kDate, kTestType, kStatus, kComment, kLoad };
+
+bool IsPulseTestType(const std::string& type) {
+  return type == "Defib Pulse" || type == "Defib Charge" || type == "Defib Cardiac Sync Time" ||
+         type == "AED Pulse" || type == "Pacer Pulse";
+}
+
+// "Defib Energy (J)" is Defib Energy in J; "Pulse Width (ms):" is Pulse Width in ms.
+void SplitHeader(std::string header, ReportMeasurement& m) {
+  if (!header.empty() && header.back() == ':') header.pop_back();
+  const std::size_t open = header.rfind(" (");
+  if (open != std::string::npos && header.back() == ')') {
+    m.name = header.substr(0, open);
+    m.unit = header.substr(open + 2, header.size() - open - 3);
+  } else {
+    m.name = header;
+  }
+}
+
+bool IsUnitWord(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+// "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ".
+void SplitValue(const std::string& cell, ReportMeasurement& m) {
+  m.value = cell;
+  m.isNumber = IsPlainNumber(cell);
+  if (m.isNumber || !m.unit.empty()) return;
+  const std::size_t blank = cell.find(' ');
+  if (blank == std::string::npos) return;
+  const std::string number = cell.substr(0, blank);
+  const std::string unit = cell.substr(blank + 1);
+  if (IsPlainNumber(number) && IsUnitWord(unit)) {
+    m.value = number;
+    m.unit = unit;
+    m.isNumber = true;
+  }
+}
+
+ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position) {
+  const auto& v = section.values;
+  ReportResult r;
+  r.position = position;
+  r.section = &section;
+  r.assetId = v[kAssetId];
+  r.assetMake = v[kMake];
+  r.assetModel = v[kModel];
+  r.assetSerial = v[kSerial];
+  r.date = v[kDate];
+  r.testType = v[kTestType];
+  r.status = v[kStatus];
+  r.comment = v[kComment];
+  r.carriesPulse = IsPulseTestType(r.testType) || !section.points.empty();
+  for (std::size_t i = kLoad; i < v.size(); ++i) {
+    ReportMeasurement& m = r.measurements.emplace_back();
+    SplitHeader(section.headers[i], m);
+    SplitValue(v[i], m);
+  }
+  return r;
+}
+
+std::string OverallStatus(const std::vector<const ReportResult*>& results) {
+  std::string status = "Pass";
+  for (const ReportResult* r : results) {
+    if (r->status == "Fail") return "Fail";
+    if (r->status != "Pass") status = r->status;
+  }
+  return status;
+}
+
+}  // namespace
+
+bool IsPlainNumber(const std::string& text) {
+  if (text.empty()) return false;
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
+  ReportModel model;
+  model.testerSerial = file.testerSerial;
+  model.serviceDate = file.serviceDate;
+  model.results.reserve(file.sections.size());
+  for (const DexalCsvSection& section : file.sections) {
+    const ReportResult& r =
+        model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
+    if (r.status == "Pass") {
+      ++model.passes;
+    } else if (r.status == "Fail") {
+      ++model.fails;
+    } else {
+      ++model.others;
+    }
+  }
+  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::size_t> index;
+  for (const ReportResult& r : model.results) {
+    const auto key = std::make_tuple(r.assetId, r.assetMake, r.assetModel, r.assetSerial);
+    auto [at, added] = index.emplace(key, model.assets.size());
+    if (added) {
+      model.assets.push_back({r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}});
+    }
+    model.assets[at->second].results.push_back(&r);
+  }
+  for (ReportAsset& asset : model.assets) asset.status = OverallStatus(asset.results);
+  std::stable_partition(model.assets.begin(), model.assets.end(),
+                        [](const ReportAsset& a) { return a.status == "Fail"; });
+  return model;
+}
+
+}  // namespace Dexal

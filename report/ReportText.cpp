@@ -1,0 +1,88 @@
+#include "report/ReportText.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+
+namespace Dexal {
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string SafeFileName(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '.' || c == '-' || c == '_';
+    out += kept ? c : '_';
+  }
+  // Windows refuses names that end in a dot.
+  while (!out.empty() && out.back() == '.') out.back() = '_';
+  return out;
+}
+
+std::string UtcTextFromSeconds(std::int64_t seconds) {
+  // Days to a civil date (proleptic Gregorian), so no C library time zone plays a part.
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC",
+                static_cast<long long>(year), static_cast<long long>(month),
+                static_cast<long long>(day), static_cast<long long>(rest / 3600),
+                static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+  return text.data();
+}
+
+std::string FixedText(double value, int decimals) {
+  std::array<char, 64> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
+                                    std::chars_format::fixed, decimals);
+  std::string out(text.data(), result.ptr);
+  if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-') out.erase(0, 1);
+  return out;
+}
+
+std::string ShortestText(double value) {
+  std::array<char, 64> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return std::string(text.data(), result.ptr);
+}
+
+}  // namespace Dexal

@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""The demo download with graph points made into a report and checked in headless Chromium
+(screenshot, PDF print, DOM), its plots against the CSV's extremes, its flat table with the csv
+module.
+
+    report_e2e.py --download PROG --report PROG --support DIR --work DIR
+"""
+
+import argparse
+import csv
+import io
+import os
+import re
+import subprocess
+import sys
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what)
+
+
+def run(args, **kw):
+    return subprocess.run(args, capture_output=True, timeout=300, **kw)
+
+
+# Lines Chromium prints about a machine without display, bus or GPU, not about the page.
+MACHINE_NOISE = re.compile(r"dbus|D-Bus|drmGetDevices|ScreenSaver|unexpected operator|"
+                           r"gpu|GPU|Fontconfig|bytes written to file|written to file|"
+                           r"Trying to load the allocator|sandbox|^\s*$", re.I)
+
+
+def chromium(work, *args):
+    env = dict(os.environ, HOME=work)
+    result = run(["chromium", "--headless", "--no-sandbox", "--disable-gpu",
+                  "--user-data-dir=" + os.path.join(work, "chromium-profile")] + list(args),
+                 env=env)
+    errors = [line for line in result.stderr.decode("utf-8", "replace").splitlines()
+              if not MACHINE_NOISE.search(line)]
+    check(result.returncode == 0 and not errors,
+          "chromium %s: status %d, %s" % (args[0], result.returncode, errors))
+    return result.stdout.decode("utf-8", "replace")
+
+
+def csv_sections(data, dexal_csv):
+    """Each section as (header cells, value cells, graph rows as floats)."""
+    out = []
+    for text in dexal_csv.sections(data)[1]:
+        rows = list(csv.reader(io.StringIO(text, newline="")))
+        rows = [r for r in rows if r]
+        graph = [[float(c) for c in r] for r in rows[3:]] if len(rows) > 2 else []
+        out.append((rows[0], rows[1], graph))
+    return out
+
+
+def pages_of(pdf):
+    count = int(re.search(r"Pages:\s+(\d+)", run(["pdfinfo", pdf]).stdout.decode()).group(1))
+    return [run(["pdftotext", "-layout", "-f", str(n), "-l", str(n), pdf, "-"]).stdout.decode()
+            for n in range(1, count + 1)]
+
+
+def check_cards_whole(pdf, count):
+    pages = pages_of(pdf)
+    for n in range(1, count + 1):
+        head = [i for i, p in enumerate(pages) if re.search(r"result %d\b" % n, p)]
+        tail = [i for i, p in enumerate(pages) if re.search(r"Result %d of %d\b" % (n, count), p)]
+        check(len(tail) == 1 and tail[0] in head,
+              "card %d split across PDF pages (begins on %s, ends on %s)" % (n, head, tail))
+    return len(pages)
+
+
+def drawn_voltages(svg):
+    """The voltages the plot draws, read back through its own tick labels."""
+    ticks = [(float(y), float(v)) for y, v in
+             re.findall(r'<text x="[\d.]+" y="([\d.]+)"[^>]*class="vtick"[^>]*>([-\d.]+)<', svg)]
+    (y0, v0), (y1, v1) = ticks[0], ticks[-1]
+    # Labels stand 4 px below their tick.
+    y0, y1 = y0 - 4, y1 - 4
+    points = re.search(r'class="voltage"[^>]*points="([^"]*)"', svg).group(1).split()
+    ys = [float(p.split(",")[1]) for p in points]
+    to_volts = lambda y: v0 + (y - y0) * (v1 - v0) / (y1 - y0)
+    return to_volts(max(ys)), to_volts(min(ys)), abs((v1 - v0) / (y1 - y0))
+
+
+def check_refusals(report, demo_bytes, work):
+    """Bad input: status 1, the file and line named, and no output left behind."""
+    bad = os.path.join(work, "bad")
+    os.makedirs(bad, exist_ok=True)
+    cut = demo_bytes[:demo_bytes.index(b"\r\n\r\n", 5000)]
+    for name, data, line in (("empty.csv", b"", 1), ("other.csv", b"a,b\r\n1,2\r\n", 1),
+                             ("cut.csv", cut, cut.count(b"\n") + 1),
+                             ("quote.csv", demo_bytes[:demo_bytes.index(b'"Philips"') + 4], 4)):
+        path = os.path.join(bad, name)
+        open(path, "wb").write(data)
+        stem = path[:-4]
+        r = run([report, path, "--html", stem + ".html", "--table", stem + ".table.csv",
+                 "--plots", stem + ".plots"])
+        message = r.stderr.decode()
+        check(r.returncode == 1 and message.startswith("dexal-report: %s:%d: " % (path, line)),
+              "%s: status %d, %r" % (name, r.returncode, message))
+        r = run([report, path])
+        check(r.returncode == 1, "%s without options: status %d" % (name, r.returncode))
+    leftovers = sorted(f for f in os.listdir(bad) if not f.endswith(".csv"))
+    check(not leftovers, "bad input left %s behind" % leftovers)
+    # A table that cannot be written takes the page written before it away again.
+    good = os.path.join(work, "demo.csv")
+    page = os.path.join(bad, "page.html")
+    r = run([report, good, "--html", page, "--table", os.path.join(bad, "no", "such", "t.csv")])
+    check(r.returncode == 1 and not os.path.exists(page),
+          "failed table write: status %d, page left: %s" % (r.returncode, os.path.exists(page)))
+    r = run([report, good, "--dialect", "excel"])
+    check(r.returncode == 2, "--dialect without --table: status %d" % r.returncode)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    for name in ("download", "report", "support", "work"):
+        ap.add_argument("--" + name, required=True)
+    a = ap.parse_args()
+    sys.path.insert(0, a.support)
+    import dexal_csv
+    work = os.path.abspath(a.work)
+    os.makedirs(work, exist_ok=True)
+    env = dict(os.environ, SOURCE_DATE_EPOCH="1772700000", TZ="UTC")
+    demo, html = os.path.join(work, "demo.csv"), os.path.join(work, "demo.html")
+    for f in (demo, html):
+        if os.path.exists(f):
+            os.remove(f)
+    r = run([a.download, "--simulate", "--graph-points", "--output", demo, "--report", html], env=env)
+    check(r.returncode == 0, "download with --report: %d %s" % (r.returncode, r.stderr))
+    plots, table = os.path.join(work, "plots"), os.path.join(work, "table.csv")
+    r = run([a.report, demo, "--plots", plots, "--table", table], env=env)
+    check(r.returncode == 0, "dexal-report: %d %s" % (r.returncode, r.stderr))
+
+    data = open(demo, "rb").read()
+    sections = csv_sections(data, dexal_csv)
+    pulses = [i for i, s in enumerate(sections) if s[2]]
+    page = open(html, encoding="utf-8").read()
+    check(not re.search(r"src=|href=|url\(|<script", page, re.I),
+          "the page refers to something outside itself")
+
+    chromium(work, "--window-size=1000,1400", "--screenshot=" + os.path.join(work, "report.png"),
+             "file://" + html)
+    pdf = os.path.join(work, "report.pdf")
+    chromium(work, "--no-pdf-header-footer", "--print-to-pdf=" + pdf, "file://" + html)
+    dom = chromium(work, "--dump-dom", "file://" + html)
+    cards = len(re.findall(r'<article class="card"', dom))
+    svgs = len(re.findall(r'<svg[^>]*class="plot"', dom))
+    check(cards == len(sections), "%d cards for %d results" % (cards, len(sections)))
+    check(svgs == len(pulses), "%d plots for %d results with graph points" % (svgs, len(pulses)))
+    page_count = check_cards_whole(pdf, len(sections))
+
+    files = sorted(os.listdir(plots))
+    check(len(files) == len(pulses), "%d plot files for %d pulses" % (len(files), len(pulses)))
+    for name in files:
+        header, values, graph = sections[int(name.split("-")[0]) - 1]
+        svg = open(os.path.join(plots, name), encoding="utf-8").read()
+        low, high, per_pixel = drawn_voltages(svg)
+        volts = [g[2] for g in graph]
+        # Pixel coordinates are written to a tenth of a pixel.
+        check(abs(low - min(volts)) <= per_pixel * 0.1 and abs(high - max(volts)) <= per_pixel * 0.1,
+              "%s draws %g to %g, the CSV holds %g to %g" % (name, low, high, min(volts), max(volts)))
+        if len(graph) == 31250:
+            check(len(svg.encode()) < 50000, "%s is %d bytes" % (name, len(svg.encode())))
+
+    rows = list(csv.reader(open(table, encoding="utf-8", newline="")))
+    check(all(len(row) == 12 for row in rows), "table rows of differing widths")
+    serial = data.split(b"\r\n")[1].split(b",")[0].decode()
+    found = set(tuple(row) for row in rows[1:])
+    for header, values, graph in sections:
+        for title, cell in zip(header[8:], values[8:]):
+            name, unit = re.match(r"^(.*?)(?: \(([^)]*)\))?:?$", title).groups()
+            ident = tuple([serial] + values[:8] + [name])
+            expected = [ident + (cell, unit or "")]
+            parts = cell.split(" ")
+            if len(parts) == 2:  # a number and its unit, "60.0 bpm"
+                expected.append(ident + (parts[0], parts[1]))
+            check(any(e in found for e in expected), "%s %r not in the table" % (title, cell))
+    check_refusals(a.report, data, work)
+    default = os.path.join(work, "demo.html")
+    os.remove(default)
+    r = run([a.report, demo], env=env)
+    check(r.returncode == 0 and open(default, "rb").read() == open(html, "rb").read(),
+          "without options: status %d, not the same page as --report beside the CSV" % r.returncode)
+    print("report_e2e: %d results, %d plots, %d PDF pages, %d table rows" %
+          (len(sections), len(pulses), page_count, len(rows) - 1))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
