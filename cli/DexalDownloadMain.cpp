@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DexalVersion.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
 #include "cli/PermissionHint.h"
@@ -73,7 +74,7 @@ static int RunProgram(int argc, char** argv) {
                                 "download from the built-in demo tester, emulated on a "
                                 "pseudo-terminal (Linux)");
   auto* list = app.add_flag("--list-ports", options.listPorts, "list the serial ports and exit");
-  app.set_version_flag("--version", "dexal-download 1.0.0.1");
+  app.set_version_flag("--version", "dexal-download " DEXAL_VERSION_TEXT);
   port->excludes(simulate);
   list->excludes(port)->excludes(simulate)->excludes(output);
   app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");
