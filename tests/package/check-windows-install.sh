@@ -6,11 +6,13 @@
 # takes all of it away again. The zip carries the same files.
 # Usage: check-windows-install.sh <setup.exe> <zip> <version> <native build> <winspy.exe> <work>
 set -u
-setup=$1 zip=$2 version=$3 native=$4 spy=$5 work=$6
+setup=$(realpath "$1") zip=$2 version=$3 native=$(realpath "$4") spy=$(realpath "$5")
+work=$(realpath -m "$6")
 sim="$native/tester/dexal-tester-sim"
 here=$(cd "$(dirname "$0")" && pwd)
-rm -rf "$work" && mkdir -p "$work"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k >/dev/null 2>&1
+rm -rf "$work" && mkdir -p "$work"
 export TZ=UTC
 com=com9 sim_pid="" xvfb_pid=""
 cleanup() {
@@ -21,11 +23,14 @@ cleanup() {
 fail() {
   echo "FAIL: $*" >&2
   cleanup
-  wineserver -k 2>/dev/null
+  wineserver -k >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   exit 1
 }
 . "$here/../wine/emulator.sh"
+# Each Wine session gets a server started here, whose diagnostics go to the log rather than to
+# whichever program happened to start it.
+start_wineserver() { wineserver -p >>"$work/wine.log" 2>&1; }
 
 folder="$WINEPREFIX/drive_c/Program Files/Dexal CSV downloader"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Dexal CSV downloader"
@@ -41,9 +46,11 @@ listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
 [ "$listed" = "$(echo $installed_files | tr ' ' '\n' | sort | tr '\n' ' ')" ] ||
   fail "the zip holds: $listed"
 
-"$here/../wine/init-prefix.sh" || fail "no Wine prefix"
-timeout 300 wine "$(winepath -w "$setup")" /S || fail "the silent install failed"
-timeout 120 wineserver -w
+"$here/../wine/init-prefix.sh" >>"$work/wine.log" 2>&1 || fail "no Wine prefix"
+start_wineserver
+timeout 300 wine "$(winepath -w "$setup")" /S >>"$work/wine.log" 2>&1 ||
+  fail "the silent install failed"
+timeout 120 wineserver -w >/dev/null 2>&1
 for file in $installed_files; do
   [ -f "$folder/$file" ] || fail "not installed: $file"
 done
@@ -52,7 +59,7 @@ for link in $shortcuts; do
   [ -f "$menu/$link" ] || fail "no Start-menu shortcut $link"
 done
 unset IFS
-entry=$(timeout 60 wine reg query "$key" 2>/dev/null | tr -d '\r')
+entry=$(timeout 60 wine reg query "$key" 2>>"$work/wine.log" | tr -d '\r')
 echo "$entry" | grep -Eq "DisplayVersion +REG_SZ +$version\$" || fail "uninstall key: $entry"
 echo "$entry" | grep -Eq "Publisher +REG_SZ +The Dexal CSV downloader authors\$" ||
   fail "uninstall key: $entry"
@@ -67,6 +74,9 @@ Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" &
 xvfb_pid=$!
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
+# A Wine session started without a display cannot open windows: start a new one.
+timeout 30 wineserver -k >/dev/null 2>&1
+start_wineserver
 wine "C:\\Program Files\\Dexal CSV downloader\\DexalCSVDownloader.exe" >/dev/null 2>&1 &
 shown=""
 for _ in $(seq 1 100); do
@@ -80,8 +90,10 @@ done
 grep -q "Download" "$work/dialog.txt" || fail "the dialog has no Download button: $(cat "$work/dialog.txt")"
 import -window root "$work/installed-dialog.png" 2>/dev/null || true
 timeout 20 wine "$spy" close "Dexal CSV downloader" >/dev/null 2>&1
-timeout 60 wineserver -w
+timeout 30 wineserver -k >/dev/null 2>&1
+start_wineserver
 kill "$xvfb_pid" 2>/dev/null
+wait "$xvfb_pid" 2>/dev/null
 xvfb_pid=""
 echo "PASS: the installed dialog program shows its window (installed-dialog.png)"
 
@@ -99,13 +111,13 @@ cleanup
 cmp -s "$work/native.csv" "$work/installed.csv" || fail "the installed program wrote another CSV"
 echo "PASS: the installed dexal-download.exe wrote the native program's CSV"
 
-timeout 120 wine "C:\\Program Files\\Dexal CSV downloader\\Uninstall.exe" /S ||
+timeout 120 wine "C:\\Program Files\\Dexal CSV downloader\\Uninstall.exe" /S >>"$work/wine.log" 2>&1 ||
   fail "the silent uninstall failed"
 # The uninstaller runs on from a temporary copy of itself.
 for _ in $(seq 1 60); do [ -e "$folder" ] || break; sleep 0.5; done
-timeout 120 wineserver -w
+timeout 120 wineserver -w >/dev/null 2>&1
 [ -e "$folder" ] && fail "left after uninstall: $(ls "$folder")"
 [ -e "$menu" ] && fail "Start-menu folder left after uninstall"
 timeout 60 wine reg query "$key" >/dev/null 2>&1 && fail "uninstall key left after uninstall"
-wineserver -k 2>/dev/null
+wineserver -k >/dev/null 2>&1
 echo "PASS: the silent uninstall removed the files, the shortcuts and the uninstall key"
