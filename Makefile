@@ -10,6 +10,9 @@ BROWSER_PACKAGES := chromium poppler-utils fonts-dejavu-core
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
 GUI_PACKAGES := xvfb xdotool imagemagick x11-apps
+PACKAGE_PACKAGES := nsis lintian help2man man-db zip unzip
+# The one version, as project(VERSION ...) in CMakeLists.txt sets it.
+VERSION := $(shell grep -m1 -o '^project.* VERSION [0-9.]*' CMakeLists.txt | sed 's/.* //')
 
 export WINEPREFIX := $(CURDIR)/build/wine/prefix
 export WINEDEBUG := -all
@@ -17,7 +20,7 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEARCH := win64
 
 .PHONY: all test demo windows bench fuzz deps-native deps-windows deps-fuzz native-test \
-        windows-test wine-prefix lint reliability soak clean
+        windows-test wine-prefix lint reliability soak clean dist package-test deps-package
 
 all: demo
 
@@ -30,8 +33,12 @@ deps-windows:
 deps-fuzz:
 	@cmake/ensure-packages.sh $(FUZZ_PACKAGES)
 
-# Native suites with address and undefined-behaviour sanitizers, then the Windows build under Wine.
-test: native-test windows-test
+deps-package:
+	@cmake/ensure-packages.sh $(PACKAGE_PACKAGES)
+
+# Native suites with address and undefined-behaviour sanitizers, the Windows build under Wine,
+# then the packages: the .deb unpacked, the setup program installed in a fresh Wine prefix.
+test: native-test windows-test package-test
 
 native-test: deps-native
 	cmake --preset asan
@@ -76,12 +83,31 @@ reliability: release
 	  --report docs/reliability.md
 
 windows: deps-native deps-windows
-	cmake --preset mingw
-	cmake --build --preset mingw -j$(JOBS)
+	cmake --preset windows-release
+	cmake --build --preset windows-release -j$(JOBS)
 	mkdir -p dist
 	@for exe in shell/DexalCSVDownloader.exe cli/dexal-download.exe cli/dexal-report.exe; do \
-	  if [ -f build/mingw/$$exe ]; then cp build/mingw/$$exe dist/; echo "dist/$$(basename $$exe)"; fi; \
+	  if [ -f build/windows-release/$$exe ]; then cp build/windows-release/$$exe dist/; \
+	    echo "dist/$$(basename $$exe)"; fi; \
 	done
+
+# The packages in dist/: the Windows setup program and zip, the Debian package.
+dist: release windows deps-package
+	cmake --build --preset release --target package_docs
+	rm -rf build/package
+	cd build/release && cpack -G DEB -B $(CURDIR)/build/package
+	cd build/windows-release && cpack -B $(CURDIR)/build/package
+	mkdir -p dist
+	cp build/package/*.deb build/package/*.exe build/package/*.zip dist/
+	@ls -1 dist/*$(VERSION)*
+
+# The packages checked as a user gets them; nothing is installed on this machine.
+package-test: dist windows-test
+	tests/package/check-deb.sh dist/dexal-csv-downloader_$(VERSION)_amd64.deb $(VERSION) \
+	  tests/e2e/demo.csv build/package-test/deb
+	tests/package/check-windows-install.sh dist/DexalCSVDownloader-$(VERSION)-setup.exe \
+	  dist/DexalCSVDownloader-$(VERSION)-win64.zip $(VERSION) build/release \
+	  build/mingw/tests/shell/winspy.exe build/package-test/windows
 
 # One table of the benchmarks' figures (docs/performance.md says how they are measured).
 bench: release

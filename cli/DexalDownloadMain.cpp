@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DexalVersion.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
 #include "cli/PermissionHint.h"
@@ -94,7 +95,7 @@ static int RunProgram(int argc, char** argv) {
   auto* report = app.add_option("--report", options.report,
                                 "HTML report of the CSV file to write after a completed download");
   auto* list = app.add_flag("--list-ports", options.listPorts, "list the serial ports and exit");
-  app.set_version_flag("--version", "dexal-download 1.0.0.1");
+  app.set_version_flag("--version", "dexal-download " DEXAL_VERSION_TEXT);
   port->excludes(simulate);
   list->excludes(port)->excludes(simulate)->excludes(output)->excludes(report);
   app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");

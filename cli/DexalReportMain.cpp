@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DexalVersion.h"
 #include "cli/ConsoleTerminal.h"
 #include "report/ReportFiles.h"
 
@@ -35,7 +36,7 @@ int RunProgram(int argc, char** argv) {
                  "where ';' separates lists (also decimal commas)")
       ->check(CLI::IsMember({"excel", "excel-semicolon"}))
       ->needs(tableOption);
-  app.set_version_flag("--version", "dexal-report 1.0.0.1");
+  app.set_version_flag("--version", "dexal-report " DEXAL_VERSION_TEXT);
   app.footer(
       "Exit status: 0 when every file was written, 1 when the CSV file cannot be read or "
       "an output cannot be written (nothing is then left behind), 2 for a usage error.");

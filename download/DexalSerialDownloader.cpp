@@ -66,12 +66,17 @@ void DexalSerialDownloader::Download() {
           header.TruncateFile();
           header.WriteTesterHeader(*testerInfo);
         }
-        for (std::uint32_t index = 0; index < count.resultCount; ++index) {
+        std::uint32_t index = 0;
+        perform.betweenChunks = [&] {
+          notices.Progress(index, count.resultCount, link.BytesReceived());
+        };
+        for (; index < count.resultCount; ++index) {
           notices.Progress(index, count.resultCount, link.BytesReceived());
           if (!DownloadResult(perform, *this, *testerInfo, static_cast<std::uint16_t>(index))) {
             ++skipped;
           }
         }
+        perform.betweenChunks = nullptr;
         notices.Progress(count.resultCount, count.resultCount, link.BytesReceived());
       }
     }

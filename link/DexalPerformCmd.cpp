@@ -176,6 +176,7 @@ bool DexalPerformCmd::visit(DexalCmdResultData& cmd) {
     if (received == 0) block.insert(block.end(), cmd.reply.begin(), firstByte);
     block.insert(block.end(), firstByte, firstByte + static_cast<std::ptrdiff_t>(wanted));
     received += static_cast<std::uint32_t>(wanted);
+    if (betweenChunks) betweenChunks();
   } while (received < blockSize);
 
   auto segment = [&block](std::size_t from, std::size_t size) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/DexalCmd.h"
@@ -34,6 +35,9 @@ class DexalPerformCmd : public DexalCmdBaseVisitor {
   bool Transact(DexalCmdBase& cmd, const ByteVector& payload);
 
   DexalSerialLink* link;
+  // Called after every chunk of a result's data, so that a long result leaves room to show
+  // the program is alive.
+  std::function<void()> betweenChunks;
 
  private:
   // Transact, then the status check; throws the link or status error text.

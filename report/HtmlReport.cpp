@@ -1,3 +1,4 @@
+#include "DexalVersion.h"
 #include "report/HtmlReport.h"
 
 #include "report/ReportText.h"
@@ -14,6 +15,7 @@ h2 { font-size: 12pt; margin: 18px 0 4px; break-after: avoid; page-break-after: 
 h2 small { font-weight: normal; color: #555; }
 h3 { font-size: 10.5pt; margin: 0 0 4px; }
 header p { margin: 2px 0; }
+footer { margin-top: 16px; color: #777; font-size: 9pt; }
 table { border-collapse: collapse; }
 th, td { text-align: left; padding: 2px 8px 2px 0; border-bottom: 1px solid #e0e0e0;
          vertical-align: top; }
@@ -132,6 +134,7 @@ std::string HtmlReportText(const ReportModel& model, const std::string& sourceNa
     for (const ReportResult* r : a.results) html += Card(*r, model.results.size());
     html += "</section>\n";
   }
+  html += "<footer>Made by dexal-report " DEXAL_VERSION_TEXT ", Dexal CSV downloader</footer>\n";
   return html + "</body>\n</html>\n";
 }
 

@@ -13,14 +13,18 @@ void DialogNotices::Notify(const std::string& caption, const std::string& text, 
 }
 
 void DialogNotices::Progress(std::uint32_t index, std::uint32_t count, std::uint64_t /*bytes*/) {
-  if (index == shownIndex_) return;  // repaint once a result
-  shownIndex_ = index;
-  const std::wstring line = ProgressTextFromIndex(index, count);
-  HWND text = GetDlgItem(dialog_, IDC_TITLE_TEXT);
-  if (text == nullptr || line.empty()) return;
-  SetWindowTextW(text, line.c_str());
-  // The message loop does not run during a download, so paint now.
-  UpdateWindow(text);
+  // The message loop does not run during a download. A look at the queue, taking nothing from
+  // it, tells Windows the window is alive (it is not ghosted as "Not Responding"), and what
+  // needs painting is painted now.
+  MSG ignored;
+  PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE);
+  if (index != shownIndex_) {  // new text once a result
+    shownIndex_ = index;
+    const std::wstring line = ProgressTextFromIndex(index, count);
+    HWND text = GetDlgItem(dialog_, IDC_TITLE_TEXT);
+    if (text != nullptr && !line.empty()) SetWindowTextW(text, line.c_str());
+  }
+  RedrawWindow(dialog_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 }  // namespace Dexal

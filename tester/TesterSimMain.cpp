@@ -9,6 +9,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 
+#include "DexalVersion.h"
 #include "tester/DemoTester.h"
 #include "tester/ScenarioJson.h"
 #include "tester/TesterServer.h"
@@ -55,6 +56,7 @@ static int RunProgram(int argc, char** argv) {
   app.add_option("--log", logPath, "write every request received to FILE as JSON lines");
   app.add_option("--fault", faultTexts, "inject a fault (repeatable): " + Dexal::FaultSyntaxHelp());
   app.add_flag("--once", once, "exit after the end-download command has been answered");
+  app.set_version_flag("--version", "dexal-tester-sim " DEXAL_VERSION_TEXT);
   CLI11_PARSE(app, argc, argv);
 
   Dexal::TesterScenario scenario;
