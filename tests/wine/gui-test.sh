@@ -5,8 +5,9 @@
 #  3. with no port there, a download gives the "Communication error" box;
 #  4. with the emulator, a full download through COM7 with both options, compared with the
 #     native program's CSV;
-#  5. a retried result shows its "Error" box over the progress line; Esc ends the program with
-#     exit code 0.
+#  5. a retried result shows its "Error" box over the progress line;
+#  6. a long download (paced, about 10 s): the window is never taken for hung ("Not Responding")
+#     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0.
 # Usage: gui-test.sh <mingw build dir> <native build dir> <work dir>
 # Needs WINEPREFIX (created with init-prefix.sh if new), and the native dexal-tester-sim and
 # dexal-download. Exit status 0 passed, 1 failed. Screenshots are left in <work dir>/*.png.
@@ -22,7 +23,8 @@ spy="$mingw/tests/shell/winspy.exe"
 sim="$native/tester/dexal-tester-sim"
 cli="$native/cli/dexal-download"
 title='Dexal CSV downloader'
-startup='Dexal CSV downloader v1.0.0.1 beta\nPut the tester in Download mode.'
+version=$(grep -m1 -o '^project.* VERSION [0-9.]*' "$here/../../CMakeLists.txt" | sed 's/.* //')
+startup="Dexal CSV downloader v$version beta\\nPut the tester in Download mode."
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt
@@ -67,12 +69,13 @@ wait_gone() {
   done
   return 1
 }
-# Types a Windows path into the focused "File name:" edit of the save dialog $wid.
+# Types a Windows path into the focused "File name:" edit of the save dialog $wid and presses its
+# Save button (a Return sent as a synthetic key event is sometimes lost under load).
 save_as() {
   xdotool windowfocus --sync "$wid" 2>/dev/null
   xdotool key --window "$wid" ctrl+a
   xdotool type --window "$wid" --delay 20 "$1"
-  xdotool key --window "$wid" Return
+  spy click Save 1
 }
 control() { grep "^id=$1 " <<<"$controls"; }
 # Clicks Download and saves as $work/$1 ($2 names the download in failures); the dialog adds .csv.
@@ -81,7 +84,8 @@ save_download() {
   wait_window Save 30 || fail "no save dialog for the $2"
   save_as "$(winepath -w "$work/$1")"
 }
-# Waits for "Download complete", OKs it and compares $work/$1.csv with the native program's.
+# Waits for "Download complete", OKs it and compares $work/$1.csv with the native program's
+# ($work/expected.csv, or $2).
 accept_download() {
   wait_window Download 120 || fail "no 'Download' box for $1.csv within 120 s"
   shot "$1-complete"
@@ -90,7 +94,7 @@ accept_download() {
   spy click Download 1
   wait_gone Download 15 || fail "the 'Download' box stayed after OK"
   [ -f "$work/$1.csv" ] || fail "no $1.csv (the default extension was not added?)"
-  cmp "$work/expected.csv" "$work/$1.csv" || fail "$1.csv differs from the native program's"
+  cmp "${2:-$work/expected.csv}" "$work/$1.csv" || fail "$1.csv differs from the native program's"
 }
 
 for file in "$app" "$spy" "$sim" "$cli"; do [ -f "$file" ] || fail "no $file"; done
@@ -235,6 +239,35 @@ accept_download retry
 [ "$(spy text "$title" -1)" = "$startup" ] ||
   fail "the start-up text did not come back: $(spy text "$title" -1)"
 echo "PASS: a retried result shows 'Download error: try 1' over the progress line, then completes"
+
+# 6. A long download: looked at twice a second from another process, the window never counts as
+# hung, and a real click on Close while it runs reaches nothing, not even afterwards.
+long="$here/../testdata/wine/long-download.json"
+start_logged_sim --scenario "$long"
+timeout 300 "$cli" --port "$pty" --output "$work/long-expected.csv" --graph-points \
+  >"$work/native.log" 2>&1 || fail "native long download failed: $(cat "$work/native.log")"
+wait "$sim_pid"; sim_pid=""
+start_logged_sim --pace --scenario "$long"
+ln -sfn "$pty" "$work/ttyV7"
+read -r cl ct cr cb < <(control 2 | sed -n 's/.* rect=\([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\) .*/\1 \2 \3 \4/p')
+save_download long "long download"
+looks=0 hung=0 deadline=$((SECONDS + 120))
+while ! xdotool search --onlyvisible --name "^Download\$" >/dev/null 2>&1; do
+  [ $SECONDS -lt $deadline ] || fail "the long download did not end within 120 s"
+  [ "$(spy hung "$title")" = responding ] || hung=$((hung + 1))
+  looks=$((looks + 1))
+  if [ $looks -eq 6 ]; then
+    shot long-download
+    xdotool mousemove $(((cl + cr) / 2)) $(((ct + cb) / 2)) click 1
+  fi
+  sleep 0.5
+done
+[ $hung -eq 0 ] || fail "the window counted as hung in $hung of $looks looks during the download"
+[ $looks -ge 10 ] || fail "the long download took only $looks looks: too short to tell"
+accept_download long "$work/long-expected.csv"
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || fail "the click on Close during the download closed the program"
+echo "PASS: a long download ($looks looks) never counts as hung; a click on Close meanwhile does nothing"
 
 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key --window "$main" Escape

@@ -84,7 +84,7 @@ void PrintControl(HWND control) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: winspy list|click|select|text TITLE [ID [ITEM]]\n");
+    std::fprintf(stderr, "usage: winspy list|hung|click|select|text TITLE [ID [ITEM]]\n");
     return 2;
   }
   const std::wstring command = argv[1];
@@ -103,6 +103,10 @@ int wmain(int argc, wchar_t** argv) {
     for (HWND child : children) {
       if (GetParent(child) == window) PrintControl(child);
     }
+    return 0;
+  }
+  if (command == L"hung") {
+    std::printf("%s\n", IsHungAppWindow(window) ? "hung" : "responding");
     return 0;
   }
   HWND control = argc >= 4 ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
@@ -133,6 +137,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", Escaped(text).c_str());
     return 0;
   }
-  std::fprintf(stderr, "usage: winspy list|click|select|text TITLE [ID [ITEM]]\n");
+  std::fprintf(stderr, "usage: winspy list|hung|click|select|text TITLE [ID [ITEM]]\n");
   return 2;
 }
