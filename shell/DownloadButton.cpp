@@ -44,18 +44,6 @@ void ShowCursorNow(LPCWSTR cursor) {
   SendMessageW(Shell().dialog, WM_SETCURSOR, 0, 0);
 }
 
-// Clicks and keys given while the download ran stayed in the queue; they were not meant for
-// what the dialog shows once it is over.
-void DiscardInputGivenMeanwhile() {
-  MSG input;
-  while (PeekMessageW(&input, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-  }
-  while (PeekMessageW(&input, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-  }
-  while (PeekMessageW(&input, nullptr, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, PM_REMOVE)) {
-  }
-}
-
 bool IsTicked(HWND dialog, int id) {
   return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -80,7 +68,6 @@ void OnDownloadClicked() {
       ShowCursorNow(IDC_WAIT);
       downloader.Download();
     }  // the downloader closes the port here
-    DiscardInputGivenMeanwhile();
     if (title != nullptr) SetWindowTextW(title, startupText);
   }
   ShowCursorNow(IDC_ARROW);
