@@ -4,21 +4,54 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DexalVersion.h"
 #include "cli/ConsoleTerminal.h"
+#include "platform/Desktop.h"
 #include "report/ReportFiles.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 1;
+constexpr const char* kBoxCaption = "Dexal CSV report";
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// Started with no argument where there is a desktop (the "Dexal CSV report" shortcut): the
+// common open dialog asks for the CSV file, the report goes beside it as on the command line,
+// and a message box says where, or why not. Cancelling the dialog ends the program quietly.
+int RunFromDesktop() {
+  using namespace Dexal;
+  CloseOwnConsole();
+  const std::optional<std::filesystem::path> csv = FileFromOpenDialog("CSV", "*.csv");
+  if (!csv) return 0;
+  ReportRequest request;
+  request.csv = *csv;
+  request.csvName = Utf8FromPath(csv->filename());
+  request.madeAt = SourceDateOrNow();
+  request.html = std::filesystem::path(*csv).replace_extension(".html");
+  try {
+    MakeReport(request);
+  } catch (const std::exception& e) {
+    ShowMessageBox(kBoxCaption, e.what(), true);
+    return kExitFailed;
+  }
+  ShowMessageBox(kBoxCaption, "Report written to\n" + Utf8FromPath(*request.html), false);
+  return 0;
+}
 
 int RunProgram(int argc, char** argv) {
   using namespace Dexal;
+  if (argc == 1 && HasDesktopDialogs()) return RunFromDesktop();
   CLI::App app{
       "Makes an HTML report with pulse plots, SVG plots and one flat table of a CSV "
       "file that dexal-download or the Dexal CSV Downloader wrote.",

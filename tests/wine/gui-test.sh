@@ -7,7 +7,10 @@
 #     native program's CSV;
 #  5. a retried result shows its "Error" box over the progress line;
 #  6. a long download (paced, about 10 s): the window is never taken for hung ("Not Responding")
-#     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0.
+#     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0;
+#  7. dexal-report.exe started with no argument (the "Dexal CSV report" shortcut) asks for the
+#     CSV file, writes the report beside it as the command line does and says where; a file that
+#     is not ours gives the reader's message in a box; cancelling asks nothing more.
 # Usage: gui-test.sh <mingw build dir> <native build dir> <work dir>
 # Needs WINEPREFIX (created with init-prefix.sh if new), and the native dexal-tester-sim and
 # dexal-download. Exit status 0 passed, 1 failed. Screenshots are left in <work dir>/*.png.
@@ -277,5 +280,51 @@ kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within 30 s of E
 wait "$app_pid"; rc=$?; app_pid=""
 [ $rc -eq 0 ] || fail "the program exited with $rc after Esc"
 echo "PASS: Esc ends the program with exit code 0"
+
+# 7. The report program from its shortcut.
+report="$mingw/cli/dexal-report.exe"
+export SOURCE_DATE_EPOCH=1772700000
+cp "$here/../e2e/demo.csv" "$work/demo.csv"
+(cd "$work" && "$native/cli/dexal-report" demo.csv --html expected-report.html) ||
+  fail "the native report of the demo download failed"
+printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
+# Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
+report_pick() {
+  wine "$report" >"$work/report.log" 2>&1 &
+  app_pid=$!
+  wait_window Open 30 || fail "dexal-report with no argument asked for no file"
+  shot "report-open"
+  if [ -n "$1" ]; then
+    xdotool windowfocus --sync "$wid" 2>/dev/null
+    xdotool type --window "$wid" --delay 20 "$(winepath -w "$work/$1")"
+    spy click Open 1
+  else
+    spy click Open 2
+  fi
+}
+# Waits for the report program's box, checks it holds $1, OKs it; the program's exit code in rc.
+report_box() {
+  wait_window "Dexal CSV report" 60 || fail "no 'Dexal CSV report' box within 60 s"
+  shot "report-$2"
+  grep -qF "$1" <<<"$(spy list "Dexal CSV report")" ||
+    fail "the report box says: $(spy list "Dexal CSV report")"
+  spy click "Dexal CSV report" 1
+  wait "$app_pid"; rc=$?; app_pid=""
+}
+report_pick demo.csv
+report_box "Report written to\\n$(winepath -w "$work/demo.html")" written
+[ $rc -eq 0 ] || fail "dexal-report exited with $rc after writing the report"
+cmp -s "$work/expected-report.html" "$work/demo.html" ||
+  fail "the report made from the shortcut differs from the command line's"
+report_pick not-ours.csv
+report_box 'text="not-ours.csv:2: ' refused
+[ $rc -eq 1 ] || fail "dexal-report exited with $rc after refusing a file"
+[ -e "$work/not-ours.html" ] && fail "a report was left behind for a file that is not ours"
+report_pick ""
+wait "$app_pid"; rc=$?; app_pid=""
+[ $rc -eq 0 ] || fail "dexal-report exited with $rc after the open dialog was cancelled"
+xdotool search --onlyvisible --name "^Dexal CSV report\$" >/dev/null 2>&1 &&
+  fail "a box after cancelling the open dialog"
+echo "PASS: dexal-report from its shortcut asks for the file, writes the report and says where"
 cleanup
 exit 0

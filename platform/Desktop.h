@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace Dexal {
+
+// Whether this system has the desktop's common dialogs and message boxes (Windows).
+bool HasDesktopDialogs();
+
+// The common open dialog for one kind of file, e.g. ("CSV", "*.csv"); nullopt when the user
+// cancels it, or where there is no such dialog.
+std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& kindName,
+                                                        const std::string& pattern);
+
+// Closes the console window that was opened for this program alone (started from a shortcut,
+// not from a command line), so that only its dialogs show.
+void CloseOwnConsole();
+
+// A message box with the button OK; texts in UTF-8.
+void ShowMessageBox(const std::string& caption, const std::string& text, bool isError);
+
+}  // namespace Dexal

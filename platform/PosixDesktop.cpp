@@ -1,0 +1,18 @@
+#include "platform/Desktop.h"
+
+namespace Dexal {
+
+// A command line here: its programs are given their files and answer on the terminal.
+bool HasDesktopDialogs() { return false; }
+
+std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& /*kindName*/,
+                                                        const std::string& /*pattern*/) {
+  return std::nullopt;
+}
+
+void CloseOwnConsole() {}
+
+void ShowMessageBox(const std::string& /*caption*/, const std::string& /*text*/, bool /*isError*/) {
+}
+
+}  // namespace Dexal

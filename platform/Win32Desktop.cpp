@@ -1,0 +1,50 @@
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include "platform/Desktop.h"
+
+namespace Dexal {
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+}  // namespace
+
+bool HasDesktopDialogs() { return true; }
+
+std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& kindName,
+                                                        const std::string& pattern) {
+  // The filter is pairs of texts, each ending in a NUL, and one more NUL at the end.
+  std::wstring filter = Wide(kindName) + L'\0' + Wide(pattern) + L'\0';
+  filter += L'\0';
+  wchar_t path[32768] = {};
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = path;
+  dialog.nMaxFile = static_cast<DWORD>(sizeof path / sizeof path[0]);
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return std::filesystem::path(path);
+}
+
+void CloseOwnConsole() {
+  DWORD processes[2];
+  if (GetConsoleProcessList(processes, 2) == 1) FreeConsole();
+}
+
+void ShowMessageBox(const std::string& caption, const std::string& text, bool isError) {
+  MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(),
+              MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+}  // namespace Dexal
