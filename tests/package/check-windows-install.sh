@@ -89,7 +89,6 @@ done
 [ -n "$shown" ] || fail "the installed dialog program showed no window"
 grep -q "Download" "$work/dialog.txt" || fail "the dialog has no Download button: $(cat "$work/dialog.txt")"
 import -window root "$work/installed-dialog.png" 2>/dev/null || true
-timeout 20 wine "$spy" close "Dexal CSV downloader" >/dev/null 2>&1
 timeout 30 wineserver -k >/dev/null 2>&1
 start_wineserver
 kill "$xvfb_pid" 2>/dev/null
