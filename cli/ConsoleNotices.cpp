@@ -16,8 +16,6 @@ void ConsoleNotices::Notify(const std::string& caption, const std::string& text,
   EndProgressLine();
   std::fprintf(out_, "[%s] %s\n", caption.c_str(), text.c_str());
   std::fflush(out_);
-  lastCaption_ = caption;
-  if (caption == "Download" && text.rfind("Download complete", 0) == 0) completed_ = true;
 }
 
 void ConsoleNotices::Warn(const std::string& text) {

@@ -17,18 +17,12 @@ class ConsoleNotices final : public DexalNotices {
   void Warn(const std::string& text) override;
   void Progress(std::uint32_t index, std::uint32_t count, std::uint64_t bytes) override;
 
-  // True when the download reached "Download complete".
-  [[nodiscard]] bool Completed() const { return completed_; }
-  [[nodiscard]] const std::string& LastCaption() const { return lastCaption_; }
-
  private:
   void EndProgressLine();
 
   std::FILE* out_;
   bool showProgress_;
   bool progressShown_ = false;
-  bool completed_ = false;
-  std::string lastCaption_;
 };
 
 }  // namespace Dexal

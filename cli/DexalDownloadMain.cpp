@@ -10,10 +10,10 @@
 #include "DexalVersion.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
-#include "cli/PermissionHint.h"
 #include "cli/PortListing.h"
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
+#include "platform/OsError.h"
 #include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
@@ -63,15 +63,18 @@ int RunDownload(const Options& options) {
     portName = WideTextFromUtf8(simulated->PortName());
   }
   ConsoleNotices notices(stderr, StderrIsTerminal());
+  DownloadOutcome outcome;
   {
     DexalSerialDownloader downloader(portName, WideTextFromUtf8(options.output), notices);
     downloader.setClock = options.setClock;
     downloader.outputGraphPoints = options.graphPoints;
-    downloader.Download();
-    const std::string hint = PermissionHint(downloader.link, options.port);
-    if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.c_str());
+    outcome = downloader.Download();
+    const DexalSerialLink& link = downloader.link;
+    if (link.ErrorKind() == LinkError::OpenFailed && IsPermissionDenied(link.OsErrorCode())) {
+      std::fprintf(stderr, "%s\n", PermissionDeniedHint(options.port).c_str());
+    }
   }
-  if (!notices.Completed()) return kExitFailed;
+  if (!outcome.Reached()) return kExitFailed;
   return options.report.empty() ? 0 : WriteReport(options);
 }
 

@@ -49,25 +49,15 @@ class DexalCSVwriter : public DexalResultVisitor {
  private:
   enum class PulseKind { Defib, Pacer };
 
+  // One section: the common columns, then the test type's table of columns, then the graph
+  // lines of its pulse.
+  template <class Record, class Table>
+  void Section(const Record& result, const Table& columns, PulseKind kind = PulseKind::Defib);
   void BeginSection();
   void EndSection();
   void WritePending();
   void CloseIfGood();
-
-  void Header(const char* text);
-  void TextCell(const std::string& text);
-  void QuotedCell(const std::string& text);
-  void FixedCell(double value, int digits);
-  void AddHalfCell(double value);
-  void AwayFromZeroCell(double value);
   void EndLine();
-
-  void WaveformHeaders();
-  void WaveformValues(const DexalSimWaveForm& waveform);
-  void DefibHeaders();
-  void DefibValues(const DexalProfile& profile);
-  void PacerHeaders();
-  void PacerValues(const DexalProfile& profile);
   void GraphLines(const DexalProfile* profile, float loadOhms, PulseKind kind);
 
   std::wstring fileName;

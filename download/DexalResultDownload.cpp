@@ -67,7 +67,7 @@ bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
       return true;
     } catch (const std::exception& e) {
       notices.Warn(ResultLabel(index) + ", try " + std::to_string(attempt) + ": " + e.what());
-      if (attempt == kAttempts) throw std::runtime_error("The download was aborted");
+      if (attempt == kAttempts) throw DownloadAborted();
       notices.Notify("Error", "Download error: try " + std::to_string(attempt),
                      NoticeKind::Warning);
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 #include "csv/DexalTesterInfo.h"
 
@@ -14,8 +15,14 @@ class DexalSerialDownloader;
 // reports failure without throwing.
 std::unique_ptr<DexalTesterInfo> ReadTesterInfo(DexalPerformCmd& perform);
 
+// A result failed every attempt: the download stops.
+class DownloadAborted : public std::runtime_error {
+ public:
+  DownloadAborted() : std::runtime_error("The download was aborted") {}
+};
+
 // One result from the tester to the CSV file, in up to three attempts. False when the result
-// was skipped because its test type is not known. Throws only "The download was aborted".
+// was skipped because its test type is not known. Throws only DownloadAborted.
 bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
                     const DexalTesterInfo& testerInfo, std::uint16_t index);
 

@@ -41,17 +41,19 @@ DexalSerialDownloader::DexalSerialDownloader(std::wstring port, std::wstring out
 
 DexalSerialDownloader::~DexalSerialDownloader() { link.Close(); }
 
-void DexalSerialDownloader::Download() {
+DownloadOutcome DexalSerialDownloader::Download() {
+  using Kind = DownloadOutcome::Kind;
   if (!link.Open(portName)) {
     notices.Notify("Communication error", link.ErrorText(), NoticeKind::Warning);
-    return;
+    return {Kind::PortNotOpened};
   }
   try {
     DexalPerformCmd perform(&link);
     DexalCmdResultCount count;
     perform.visit(count);
-    std::uint32_t skipped = 0;
+    DownloadOutcome outcome{Kind::Completed};
     if (count.resultCount == 0) {
+      outcome.kind = Kind::NoResultsQueued;
       notices.Notify("Download", "No results queued for download, is the tester in download mode?",
                      NoticeKind::Information);
     } else {
@@ -73,7 +75,7 @@ void DexalSerialDownloader::Download() {
         for (; index < count.resultCount; ++index) {
           notices.Progress(index, count.resultCount, link.BytesReceived());
           if (!DownloadResult(perform, *this, *testerInfo, static_cast<std::uint16_t>(index))) {
-            ++skipped;
+            ++outcome.skipped;
           }
         }
         perform.betweenChunks = nullptr;
@@ -86,12 +88,17 @@ void DexalSerialDownloader::Download() {
     }
     DexalCmdEndDownload end;
     perform.visit(end);
-    notices.Notify("Download", CompletionText(skipped), NoticeKind::Information);
+    notices.Notify("Download", CompletionText(outcome.skipped), NoticeKind::Information);
+    return outcome;
+  } catch (const DownloadAborted& e) {
+    notices.Notify("Runtime Error", e.what(), NoticeKind::Error);
+    return {Kind::Aborted};
   } catch (const std::runtime_error& e) {
     notices.Notify("Runtime Error", e.what(), NoticeKind::Error);
   } catch (const std::exception& e) {
     notices.Notify("Exception", e.what(), NoticeKind::Error);
   }
+  return {Kind::Failed};
 }
 
 }  // namespace Dexal

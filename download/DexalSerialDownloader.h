@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,18 @@ class DexalNotices;
 class SerialPort;
 class TickSource;
 
+// How a download ended, as its notices told the user.
+struct DownloadOutcome {
+  enum class Kind { Completed, NoResultsQueued, PortNotOpened, Aborted, Failed };
+  Kind kind = Kind::Failed;
+  std::uint32_t skipped = 0;  // results of a test type that is not known
+
+  // True when the download reached "Download complete" (with or without results).
+  [[nodiscard]] bool Reached() const {
+    return kind == Kind::Completed || kind == Kind::NoResultsQueued;
+  }
+};
+
 // One download: from opening the port to ending the download on the tester. Reports every
 // outcome through the notices and never lets an exception out of Download.
 class DexalSerialDownloader {
@@ -21,7 +34,7 @@ class DexalSerialDownloader {
                         std::unique_ptr<SerialPort> serialPort, TickSource& ticks);
   virtual ~DexalSerialDownloader();
 
-  void Download();
+  DownloadOutcome Download();
 
   DexalSerialLink link;
   bool setClock = false;

@@ -1,5 +1,7 @@
 #include "link/DexalCmd.h"
 
+#include "link/LittleEndian.h"
+
 namespace Dexal {
 
 bool DexalCmdSetRTC::accept(DexalCmdBaseVisitor& visitor) { return visitor.visit(*this); }
@@ -22,14 +24,10 @@ void DexalCmdSetRTC::SetClockFromLocal(const std::tm& local) {
 }
 
 ByteVector DexalCmdSetRTC::Payload() const {
-  return {static_cast<std::uint8_t>(clock.year & 0xFF),
-          static_cast<std::uint8_t>(clock.year >> 8),
-          clock.month,
-          clock.day,
-          clock.hour,
-          clock.minute,
-          clock.second,
-          clock.zero};
+  ByteVector payload{0,         0, clock.month, clock.day, clock.hour, clock.minute, clock.second,
+                     clock.zero};
+  StoreWord(payload, 0, clock.year);
+  return payload;
 }
 
 }  // namespace Dexal

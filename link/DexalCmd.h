@@ -4,6 +4,7 @@
 #include <string>
 
 #include "link/ByteVector.h"
+#include "link/DexalWire.h"
 #include "platform/CalendarTime.h"
 
 namespace Dexal {
@@ -24,14 +25,6 @@ class DexalCmdBase {
   ByteVector reply;
   std::uint8_t retries = 3;
 };
-
-constexpr std::uint16_t kCmdSetRTC = 0x2804;
-constexpr std::uint16_t kCmdFirmWareVersion = 0x2807;
-constexpr std::uint16_t kCmdResultCount = 0x2820;
-constexpr std::uint16_t kCmdResultInfo = 0x2821;
-constexpr std::uint16_t kCmdResultData = 0x2822;
-constexpr std::uint16_t kCmdEndDownload = 0x2823;
-constexpr std::uint16_t kCmdTesterIdentity = 0x2900;  // serial number (0) and service date (1)
 
 struct DexalClock {
   std::uint16_t year = 0;

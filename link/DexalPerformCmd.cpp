@@ -5,37 +5,14 @@
 #include <stdexcept>
 
 #include "link/DexalSerialLink.h"
+#include "link/LittleEndian.h"
 #include "platform/CalendarTime.h"
 
 namespace Dexal {
 namespace {
 
-constexpr std::size_t kSerialReplySize = 32;
-constexpr std::size_t kServiceDateReplySize = 20;
-constexpr std::size_t kFirmwareReplySize = 112;
-constexpr std::size_t kResultCountReplySize = 12;
-constexpr std::size_t kResultInfoReplySize = 18;
-constexpr std::size_t kSegmentCrcSize = 4;
-
 const char* const kTooShort = "Response from tester is too short";
 const char* const kNoResponse = "No response from tester. Is it connected and in Download mode?";
-
-std::uint16_t Word(const ByteVector& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes.at(at) | (bytes.at(at + 1) << 8));
-}
-
-std::uint32_t Long(const ByteVector& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes.at(at)) |
-         (static_cast<std::uint32_t>(bytes.at(at + 1)) << 8) |
-         (static_cast<std::uint32_t>(bytes.at(at + 2)) << 16) |
-         (static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
-}
-
-void PutLong(ByteVector& bytes, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-  }
-}
 
 void RequireReply(const DexalCmdBase& cmd, std::size_t minimum, const char* message) {
   if (cmd.reply.size() < minimum) throw std::runtime_error(message);
@@ -72,23 +49,21 @@ std::string StatusText(std::uint16_t status) {
 }
 
 bool DexalPerformCmd::Transact(DexalCmdBase& cmd, const ByteVector& payload) {
-  ByteVector request(4 + payload.size());
-  std::copy(payload.begin(), payload.end(), request.begin() + 4);
+  ByteVector request(kRequestHeader + payload.size());
+  std::copy(payload.begin(), payload.end(), request.begin() + kRequestHeader);
   cmd.reply.clear();
   for (std::uint8_t attempt = 0; attempt < cmd.retries; ++attempt) {
     cmd.sequence = link->NextSequence();
-    request[0] = static_cast<std::uint8_t>(cmd.sequence & 0xFF);
-    request[1] = static_cast<std::uint8_t>(cmd.sequence >> 8);
-    request[2] = static_cast<std::uint8_t>(cmd.code & 0xFF);
-    request[3] = static_cast<std::uint8_t>(cmd.code >> 8);
+    StoreWord(request, kRequestSequenceAt, cmd.sequence);
+    StoreWord(request, kRequestCodeAt, cmd.code);
     std::uint32_t encodedLength = 0;
     if (!link->WriteFrame(request, &encodedLength)) continue;
-    const std::uint32_t timeoutMs = (encodedLength * 10u) / 921u + 200u;
-    if (!link->ReadFrame(cmd.reply, timeoutMs)) continue;
+    if (!link->ReadFrame(cmd.reply, ReplyTimeoutMs(encodedLength))) continue;
     if (cmd.reply.size() < kReplyHeader) throw std::runtime_error(kNoResponse);
-    if (Word(cmd.reply, 0) == cmd.code && Word(cmd.reply, 2) == cmd.sequence) {
-      cmd.status = Word(cmd.reply, 4);
-      cmd.status2 = Word(cmd.reply, 6);
+    if (WordAt(cmd.reply, kReplyCodeAt) == cmd.code &&
+        WordAt(cmd.reply, kReplySequenceAt) == cmd.sequence) {
+      cmd.status = WordAt(cmd.reply, kReplyStatusAt);
+      cmd.status2 = WordAt(cmd.reply, kReplyStatus2At);
       return true;
     }
   }
@@ -104,47 +79,50 @@ void DexalPerformCmd::Perform(DexalCmdBase& cmd, const ByteVector& payload, cons
 }
 
 bool DexalPerformCmd::visit(DexalCmdSerialNumber& cmd) {
-  Perform(cmd, {0, 0}, " reported from tester when retrieving serial number:");
+  ByteVector payload;
+  AppendWord(payload, kIdentitySerialNumber);
+  Perform(cmd, payload, " reported from tester when retrieving serial number:");
   RequireReply(cmd, kSerialReplySize, kTooShort);
-  // A 20-byte field whose last byte is the terminator: at most 19 characters.
-  const auto first = cmd.reply.begin() + 12;
-  const auto last = first + 19;
+  const auto first = cmd.reply.begin() + kSerialAt;
+  const auto last = first + kSerialField - 1;
   cmd.serialNumber.assign(first, std::find(first, last, std::uint8_t{0}));
   return true;
 }
 
 bool DexalPerformCmd::visit(DexalCmdServiceDate& cmd) {
-  Perform(cmd, {1, 0}, " reported from tester when retrieving calibration date:");
+  ByteVector payload;
+  AppendWord(payload, kIdentityServiceDate);
+  Perform(cmd, payload, " reported from tester when retrieving calibration date:");
   RequireReply(cmd, kServiceDateReplySize, kTooShort);
-  cmd.calibrationDate =
-      CalendarTimeFromLocal(LocalDateFields(Word(cmd.reply, 12), cmd.reply[14], cmd.reply[15]));
+  cmd.calibrationDate = CalendarTimeFromLocal(LocalDateFields(
+      WordAt(cmd.reply, kServiceYearAt), cmd.reply[kServiceMonthAt], cmd.reply[kServiceDayAt]));
   return true;
 }
 
 bool DexalPerformCmd::visit(DexalCmdFirmWareVersion& cmd) {
   Perform(cmd, {}, " reported from tester when retrieving FW version:");
   RequireReply(cmd, kFirmwareReplySize, kTooShort);
-  const std::uint32_t revision = Long(cmd.reply, 92);
-  cmd.firmwareVersion = "rev. " + std::to_string(revision) + " " +
-                        FirmwareDateText(Word(cmd.reply, 96), cmd.reply[98], cmd.reply[99]);
+  cmd.firmwareVersion = "rev. " + std::to_string(LongAt(cmd.reply, kFirmwareRevisionAt)) + " " +
+                        FirmwareDateText(WordAt(cmd.reply, kFirmwareYearAt),
+                                         cmd.reply[kFirmwareMonthAt], cmd.reply[kFirmwareDayAt]);
   return true;
 }
 
 bool DexalPerformCmd::visit(DexalCmdResultCount& cmd) {
   Perform(cmd, {}, " reported from tester when retrieving result count:");
   RequireReply(cmd, kResultCountReplySize, kTooShort);
-  cmd.resultCount = Long(cmd.reply, 8);
+  cmd.resultCount = LongAt(cmd.reply, kResultCountAt);
   return true;
 }
 
 bool DexalPerformCmd::visit(DexalCmdResultInfo& cmd) {
   ByteVector payload;
-  PutLong(payload, cmd.resultIndex);
+  AppendLong(payload, cmd.resultIndex);
   Perform(cmd, payload, " reported from tester when retrieving result info:");
   RequireReply(cmd, kResultInfoReplySize, "Response from tester is too short: DexalCmdResultInfo");
-  cmd.infoValue = Long(cmd.reply, 8);
-  cmd.criteriaSize = Word(cmd.reply, 14);
-  cmd.dataSize = Word(cmd.reply, 16);
+  cmd.infoValue = LongAt(cmd.reply, kInfoValueAt);
+  cmd.criteriaSize = WordAt(cmd.reply, kCriteriaSizeAt);
+  cmd.dataSize = WordAt(cmd.reply, kDataSizeAt);
   return true;
 }
 
@@ -165,9 +143,9 @@ bool DexalPerformCmd::visit(DexalCmdResultData& cmd) {
         received == 0 ? std::min(blockSize + static_cast<std::uint32_t>(kReplyHeader), kMaxChunk)
                       : std::min(blockSize - received, kMaxChunk);
     ByteVector payload;
-    PutLong(payload, info.resultIndex);
-    PutLong(payload, received);
-    PutLong(payload, length);
+    for (std::uint32_t value : {std::uint32_t{info.resultIndex}, received, length}) {
+      AppendLong(payload, value);
+    }
     Perform(cmd, payload, " reported from tester when retrieving result data:");
     const std::size_t chunkBytes = cmd.reply.size() - kReplyHeader;
     if (chunkBytes == 0) throw std::runtime_error(kTooShort);
@@ -186,9 +164,9 @@ bool DexalPerformCmd::visit(DexalCmdResultData& cmd) {
   const std::size_t criteriaAt = kReplyHeader;
   const std::size_t dataAt = kReplyHeader + criteriaSize;
   cmd.criteriaSegment = segment(criteriaAt, criteriaSize - kSegmentCrcSize);
-  cmd.criteriaCrc = Long(block, criteriaAt + criteriaSize - kSegmentCrcSize);
+  cmd.criteriaCrc = LongAt(block, criteriaAt + criteriaSize - kSegmentCrcSize);
   cmd.dataSegment = segment(dataAt, dataSize - kSegmentCrcSize);
-  cmd.dataCrc = Long(block, dataAt + dataSize - kSegmentCrcSize);
+  cmd.dataCrc = LongAt(block, dataAt + dataSize - kSegmentCrcSize);
   cmd.criteriaCrcMatches = DexalSerialLink::CheckCrc(cmd.criteriaSegment, cmd.criteriaCrc);
   cmd.dataCrcMatches = DexalSerialLink::CheckCrc(cmd.dataSegment, cmd.dataCrc);
   return true;

@@ -16,9 +16,6 @@ std::string StatusText(std::uint16_t status);
 // Performs commands over the serial link: one request frame, one reply frame, three attempts.
 class DexalPerformCmd : public DexalCmdBaseVisitor {
  public:
-  static constexpr std::size_t kReplyHeader = 8;
-  static constexpr std::uint32_t kMaxChunk = 4096;
-
   explicit DexalPerformCmd(DexalSerialLink* serialLink) : link(serialLink) {}
 
   bool visit(DexalCmdSetRTC& cmd) override;

@@ -1,6 +1,7 @@
 #include "link/FrameCodec.h"
 
 #include "link/Crc32.h"
+#include "link/LittleEndian.h"
 
 namespace Dexal {
 namespace {
@@ -26,29 +27,18 @@ ByteVector EncodeFrame(const ByteVector& data) {
     crc = CrcUpdate(crc, byte);
     PutEscaped(out, byte);
   };
-  put(static_cast<std::uint8_t>(length & 0xFF));
-  put(static_cast<std::uint8_t>(length >> 8));
+  ByteVector number;
+  AppendWord(number, length);
+  for (std::uint8_t byte : number) put(byte);
   for (std::uint8_t byte : data) put(byte);
-  const std::uint32_t sent = crc;
-  for (int shift = 0; shift < 32; shift += 8) {
-    PutEscaped(out, static_cast<std::uint8_t>(sent >> shift));
-  }
+  number.clear();
+  AppendLong(number, crc);
+  for (std::uint8_t byte : number) PutEscaped(out, byte);
   out.push_back(kFrameEnd);
   return out;
 }
 
-void FrameReceiver::Reset() {
-  state_ = State::Idle;
-  escape_ = false;
-  crc_ = kCrcInitial;
-  length_ = 0;
-  lengthBytes_ = 0;
-  crcBytes_ = 0;
-  data_.clear();
-}
-
 void FrameReceiver::Drop() {
-  if (state_ != State::Idle) ++dropped_;
   state_ = State::Idle;
   data_.clear();
 }
@@ -57,7 +47,6 @@ bool FrameReceiver::Feed(std::uint8_t byte) {
   const bool escaped = escape_;
   escape_ = false;
   if (byte == kFrameStart) {
-    if (state_ != State::Idle) ++dropped_;
     data_.clear();
     length_ = 0;
     lengthBytes_ = 0;

@@ -19,20 +19,15 @@ ByteVector EncodeFrame(const ByteVector& data);
 // range, stray byte after the CRC) is discarded with everything gathered for it.
 class FrameReceiver {
  public:
-  enum class State { Idle, Length, Data, Crc, Complete };
-
   // True when this byte completed a valid frame; Data() then holds its data bytes.
   bool Feed(std::uint8_t byte);
 
   [[nodiscard]] const ByteVector& Data() const { return data_; }
   ByteVector& MutableData() { return data_; }
-  [[nodiscard]] State CurrentState() const { return state_; }
-  // Number of frames dropped since construction (for fault reports).
-  [[nodiscard]] std::size_t DroppedFrames() const { return dropped_; }
-
-  void Reset();
 
  private:
+  enum class State { Idle, Length, Data, Crc, Complete };
+
   void Drop();
 
   State state_ = State::Idle;
@@ -41,7 +36,6 @@ class FrameReceiver {
   std::uint32_t length_ = 0;
   std::size_t lengthBytes_ = 0;
   std::size_t crcBytes_ = 0;
-  std::size_t dropped_ = 0;
   ByteVector data_;
 };
 

@@ -17,4 +17,7 @@ const char* OsErrorLabel();
 // The code the system uses for "permission denied" when opening a device.
 bool IsPermissionDenied(std::uint32_t code);
 
+// The usual fix when this account may not open the device at `devicePath`, as a "hint: " line.
+std::string PermissionDeniedHint(const std::string& devicePath);
+
 }  // namespace Dexal

@@ -101,6 +101,7 @@ class PosixSerialPort final : public SerialPort {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
+    static_assert(kLineBaud == 921600, "termios names the speed B921600");
     if (::cfsetispeed(&tio, B921600) != 0 || ::cfsetospeed(&tio, B921600) != 0) return false;
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
     // A pseudo-terminal has no modem lines; a real adapter honours these.

@@ -1,9 +1,15 @@
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
 #include "platform/CalendarTime.h"
+#include "platform/Console.h"
 #include "platform/OsError.h"
 #include "platform/TickCount.h"
 
@@ -38,6 +44,24 @@ std::string OsErrorMessage(std::uint32_t code) {
 const char* OsErrorLabel() { return "System Reported Error "; }
 
 bool IsPermissionDenied(std::uint32_t code) { return code == EACCES || code == EPERM; }
+
+std::string PermissionDeniedHint(const std::string& devicePath) {
+  std::string groupName = "the group that owns the device";
+  struct stat info {};
+  if (::stat(devicePath.c_str(), &info) == 0) {
+    if (const group* owner = ::getgrgid(info.st_gid)) {
+      groupName = std::string("'") + owner->gr_name + "'";
+    }
+  }
+  return "hint: this account may not open " + devicePath + "; the usual fix is membership of " +
+         groupName + " (sudo usermod -aG <group> $USER, then log in again).";
+}
+
+bool StderrIsTerminal() { return isatty(fileno(stderr)) != 0; }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
 
 CalendarTime NormaliseLocalFields(std::tm& fields) {
   return static_cast<CalendarTime>(std::mktime(&fields));

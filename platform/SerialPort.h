@@ -14,7 +14,11 @@ struct PortOpenResult {
   std::uint32_t osError = 0;
 };
 
-// The serial line to the tester: 921600 baud, 8N1, no flow control, DTR and RTS on.
+// The serial line to the tester: 921600 baud, 8N1 (a start and a stop bit: ten bits a byte), no
+// flow control, DTR and RTS on.
+constexpr std::uint32_t kLineBaud = 921600;
+constexpr std::uint32_t kLineBitsPerByte = 10;
+
 // One implementation per OS, plus the in-memory fake of the tests.
 class SerialPort {
  public:

@@ -106,4 +106,16 @@ std::wstring WideTextFromUtf8(const std::string& text) {
   return out;
 }
 
+constexpr bool kWidePaths = std::is_same_v<std::filesystem::path::value_type, wchar_t>;
+
+std::filesystem::path PathFromWide(const std::wstring& text) {
+  if constexpr (kWidePaths) return std::filesystem::path(text);
+  return std::filesystem::path(Utf8FromWideText(text));
+}
+
+std::filesystem::path PathFromUtf8(const std::string& text) {
+  if constexpr (kWidePaths) return std::filesystem::path(WideTextFromUtf8(text));
+  return std::filesystem::path(text);
+}
+
 }  // namespace Dexal

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace Dexal {
@@ -9,5 +10,10 @@ std::string Utf8FromWideText(const std::wstring& text);
 
 // UTF-8 to wide text; invalid sequences become U+FFFD.
 std::wstring WideTextFromUtf8(const std::string& text);
+
+// A path as the system opens it, from wide or UTF-8 text: Windows paths are wide, POSIX paths
+// are the UTF-8 bytes.
+std::filesystem::path PathFromWide(const std::wstring& text);
+std::filesystem::path PathFromUtf8(const std::string& text);
 
 }  // namespace Dexal

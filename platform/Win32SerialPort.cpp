@@ -72,7 +72,7 @@ class Win32SerialPort final : public SerialPort {
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
     if (!GetCommState(handle_, &dcb)) return false;
-    dcb.BaudRate = 921600;
+    dcb.BaudRate = kLineBaud;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;

@@ -1,8 +1,14 @@
+#include <io.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
+#include <cstdio>
 #include <ctime>
 
 #include "platform/CalendarTime.h"
+#include "platform/Console.h"
 #include "platform/OsError.h"
 #include "platform/TickCount.h"
 #include "platform/WideText.h"
@@ -40,6 +46,22 @@ std::string OsErrorMessage(std::uint32_t code) {
 const char* OsErrorLabel() { return "Windows Reported Error "; }
 
 bool IsPermissionDenied(std::uint32_t code) { return code == ERROR_ACCESS_DENIED; }
+
+std::string PermissionDeniedHint(const std::string& /*devicePath*/) {
+  return "hint: the port is in use by another program, or this account may not open it.";
+}
+
+bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+std::vector<std::string> CommandLineArguments(int /*argc*/, char** /*argv*/) {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(Utf8FromWideText(wide[i]));
+  LocalFree(wide);
+  return args;
+}
 
 CalendarTime NormaliseLocalFields(std::tm& fields) {
   return static_cast<CalendarTime>(_mktime64(&fields));

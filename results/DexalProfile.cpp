@@ -8,7 +8,7 @@
 namespace Dexal {
 namespace {
 
-constexpr double kMsPerSample = 4e-06;
+constexpr double kSecondsPerSample = 4e-06;  // 250 000 samples a second
 
 // The first and last samples outside offset - t .. offset + t, where t is a tenth of the peak's
 // distance from the offset: their span is the pulse width.
@@ -58,7 +58,7 @@ void AnalyseProfile(DexalProfile& profile) {
     lowest = std::min(lowest, sample);
     const std::int64_t difference = sample - offset;
     sumOfSquares += static_cast<std::uint64_t>(difference * difference);
-    point[i].timeMs = static_cast<double>(i) * kMsPerSample * 1000.0;
+    point[i].timeMs = static_cast<double>(i) * kSecondsPerSample * 1000.0;
     point[i].value = static_cast<double>(static_cast<float>(difference) * scale);
   }
 

@@ -1,7 +1,9 @@
 #include "results/FieldReaders.h"
 
-#include <cstring>
+#include <bit>
 #include <stdexcept>
+
+#include "link/LittleEndian.h"
 
 namespace Dexal {
 namespace {
@@ -31,10 +33,6 @@ void RequireBytes(const ByteVector& segment, std::size_t position, std::size_t c
   }
 }
 
-std::uint16_t LittleEndianWord(const ByteVector& segment, std::size_t position) {
-  return static_cast<std::uint16_t>(segment[position] | (segment[position + 1] << 8));
-}
-
 }  // namespace
 
 void ThrowSegmentError(const char* text) { throw std::runtime_error(text); }
@@ -62,26 +60,19 @@ bool FlagFromVector(const ByteVector& segment, std::size_t position) {
 
 std::uint16_t WordFromVector(const ByteVector& segment, std::size_t position) {
   RequireBytes(segment, position, 2, "WordFromVector");
-  return LittleEndianWord(segment, position);
+  return WordAt(segment, position);
 }
 
 float FloatFromVector(const ByteVector& segment, std::size_t position) {
   RequireBytes(segment, position, 4, "FloatFromVector");
-  const std::uint32_t bits = static_cast<std::uint32_t>(segment[position]) |
-                             static_cast<std::uint32_t>(segment[position + 1]) << 8 |
-                             static_cast<std::uint32_t>(segment[position + 2]) << 16 |
-                             static_cast<std::uint32_t>(segment[position + 3]) << 24;
-  float value = 0.0f;
-  static_assert(sizeof value == sizeof bits);
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return std::bit_cast<float>(LongAt(segment, position));
 }
 
 CalendarTime DateTimeFromVector(const ByteVector& segment, std::size_t position) {
   RequireBytes(segment, position, 8, "DateTimeFromVector");
   const std::uint8_t* field = segment.data() + position;
-  return CalendarTimeFromLocal(LocalDateFields(LittleEndianWord(segment, position), field[2],
-                                               field[3], field[4], field[5], field[6]));
+  return CalendarTimeFromLocal(
+      LocalDateFields(WordAt(segment, position), field[2], field[3], field[4], field[5], field[6]));
 }
 
 DexalSimWaveForm SimWaveFormFromVector(const ByteVector& segment, std::size_t position) {
@@ -89,8 +80,8 @@ DexalSimWaveForm SimWaveFormFromVector(const ByteVector& segment, std::size_t po
   DexalSimWaveForm setting;
   setting.waveform = segment[position];
   setting.extra = segment[position + 1];
-  setting.rate = LittleEndianWord(segment, position + 2);
-  const auto microvolts = static_cast<std::int16_t>(LittleEndianWord(segment, position + 4));
+  setting.rate = WordAt(segment, position + 2);
+  const auto microvolts = static_cast<std::int16_t>(WordAt(segment, position + 4));
   setting.peak = static_cast<float>(microvolts) * 0.001f;
   return setting;
 }

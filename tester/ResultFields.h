@@ -15,6 +15,8 @@
 
 namespace Dexal {
 
+// The emulator writes results from codes and tags of its own rather than the decoder's, so that a
+// round trip checks one against the other.
 namespace TestType {
 constexpr std::uint8_t GeneralObservation = 0x01;
 constexpr std::uint8_t WaveformSimulator = 0x02;

@@ -1,17 +1,10 @@
 #include "tester/SegmentWriter.h"
 
 #include <bit>
-#include <cstring>
+
+#include "link/LittleEndian.h"
 
 namespace Dexal {
-namespace {
-
-void PutLittleEndian16(ByteVector& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-}  // namespace
 
 void PutVarint(ByteVector& out, std::uint32_t value) {
   while (value >= 0x80) {
@@ -43,22 +36,19 @@ SegmentWriter& SegmentWriter::Byte(std::uint32_t tag, std::uint8_t value) {
 
 SegmentWriter& SegmentWriter::Word(std::uint32_t tag, std::uint16_t value) {
   ByteVector bytes;
-  PutLittleEndian16(bytes, value);
+  AppendWord(bytes, value);
   return Bytes(tag, bytes);
 }
 
 SegmentWriter& SegmentWriter::Float(std::uint32_t tag, float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
   ByteVector bytes;
-  for (int shift = 0; shift < 32; shift += 8) {
-    bytes.push_back(static_cast<std::uint8_t>((bits >> shift) & 0xFF));
-  }
+  AppendLong(bytes, std::bit_cast<std::uint32_t>(value));
   return Bytes(tag, bytes);
 }
 
 SegmentWriter& SegmentWriter::DateTime(std::uint32_t tag, const TesterDate& date) {
   ByteVector bytes;
-  PutLittleEndian16(bytes, static_cast<std::uint16_t>(date.year));
+  AppendWord(bytes, static_cast<std::uint16_t>(date.year));
   for (int field : {date.month, date.day, date.hour, date.minute, date.second, 0}) {
     bytes.push_back(static_cast<std::uint8_t>(field));
   }
@@ -69,8 +59,8 @@ SegmentWriter& SegmentWriter::SimWaveForm(std::uint32_t tag, std::uint8_t wavefo
                                           std::uint8_t extra, std::uint16_t rate,
                                           std::int16_t peakMicrovolts) {
   ByteVector bytes{waveform, extra};
-  PutLittleEndian16(bytes, rate);
-  PutLittleEndian16(bytes, static_cast<std::uint16_t>(peakMicrovolts));
+  AppendWord(bytes, rate);
+  AppendWord(bytes, static_cast<std::uint16_t>(peakMicrovolts));
   bytes.push_back(0);
   bytes.push_back(0);
   return Bytes(tag, bytes);

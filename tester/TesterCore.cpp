@@ -2,42 +2,24 @@
 
 #include <algorithm>
 
+#include "link/LittleEndian.h"
+
 namespace Dexal {
 namespace {
 
 constexpr std::uint16_t kStatusMalformed = 1;
 
-void PutU16At(ByteVector& out, std::size_t at, std::uint32_t value) {
-  out[at] = static_cast<std::uint8_t>(value & 0xFF);
-  out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
-void PutU32At(ByteVector& out, std::size_t at, std::uint32_t value) {
-  PutU16At(out, at, value & 0xFFFF);
-  PutU16At(out, at + 2, value >> 16);
-}
-
-std::uint32_t U32At(const ByteVector& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-         static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-std::uint16_t U16At(const ByteVector& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
 ByteVector Header(std::uint16_t code, std::uint16_t sequence, std::uint16_t status,
                   std::size_t size) {
-  ByteVector reply(std::max<std::size_t>(size, 8), 0);
-  PutU16At(reply, 0, code);
-  PutU16At(reply, 2, sequence);
-  PutU16At(reply, 4, status);
+  ByteVector reply(std::max(size, kReplyHeader), 0);
+  StoreWord(reply, kReplyCodeAt, code);
+  StoreWord(reply, kReplySequenceAt, sequence);
+  StoreWord(reply, kReplyStatusAt, status);
   return reply;
 }
 
 ByteVector Malformed(std::uint16_t code, std::uint16_t sequence) {
-  return Header(code, sequence, kStatusMalformed, 8);
+  return Header(code, sequence, kStatusMalformed, kReplyHeader);
 }
 
 // Line noise that a receiver waiting for a start marker skips.
@@ -92,61 +74,62 @@ ByteVector TesterCore::ReplyData(std::uint16_t sequence, std::uint16_t code,
                                  const ByteVector& payload) const {
   const auto& id = scenario_.identity;
   switch (code) {
-    case TesterCode::Identity: {
+    case kCmdTesterIdentity: {
       if (payload.size() != 2) return Malformed(code, sequence);
-      const std::uint16_t selector = U16At(payload, 0);
-      if (selector == 0) {
-        ByteVector reply = Header(code, sequence, 0, 32);
-        const std::size_t n = std::min<std::size_t>(id.serialNumber.size(), 20);
-        std::copy_n(id.serialNumber.begin(), n, reply.begin() + 12);
+      const std::uint16_t selector = WordAt(payload, 0);
+      if (selector == kIdentitySerialNumber) {
+        ByteVector reply = Header(code, sequence, 0, kSerialReplySize);
+        const std::size_t n = std::min(id.serialNumber.size(), kSerialField);
+        std::copy_n(id.serialNumber.begin(), n, reply.begin() + kSerialAt);
         return reply;
       }
-      if (selector == 1) {
-        ByteVector reply = Header(code, sequence, 0, 20);
-        PutU16At(reply, 12, static_cast<std::uint32_t>(id.serviceYear));
-        reply[14] = static_cast<std::uint8_t>(id.serviceMonth);
-        reply[15] = static_cast<std::uint8_t>(id.serviceDay);
+      if (selector == kIdentityServiceDate) {
+        ByteVector reply = Header(code, sequence, 0, kServiceDateReplySize);
+        StoreWord(reply, kServiceYearAt, static_cast<std::uint16_t>(id.serviceYear));
+        reply[kServiceMonthAt] = static_cast<std::uint8_t>(id.serviceMonth);
+        reply[kServiceDayAt] = static_cast<std::uint8_t>(id.serviceDay);
         return reply;
       }
       return Malformed(code, sequence);
     }
-    case TesterCode::FirmwareVersion: {
+    case kCmdFirmWareVersion: {
       if (!payload.empty()) return Malformed(code, sequence);
-      ByteVector reply = Header(code, sequence, 0, 112);
-      PutU32At(reply, 92, id.firmwareRevision);
-      PutU16At(reply, 96, static_cast<std::uint32_t>(id.firmwareYear));
-      reply[98] = static_cast<std::uint8_t>(id.firmwareMonth);
-      reply[99] = static_cast<std::uint8_t>(id.firmwareDay);
+      ByteVector reply = Header(code, sequence, 0, kFirmwareReplySize);
+      StoreLong(reply, kFirmwareRevisionAt, id.firmwareRevision);
+      StoreWord(reply, kFirmwareYearAt, static_cast<std::uint16_t>(id.firmwareYear));
+      reply[kFirmwareMonthAt] = static_cast<std::uint8_t>(id.firmwareMonth);
+      reply[kFirmwareDayAt] = static_cast<std::uint8_t>(id.firmwareDay);
       return reply;
     }
-    case TesterCode::ResultCount: {
+    case kCmdResultCount: {
       if (!payload.empty()) return Malformed(code, sequence);
-      ByteVector reply = Header(code, sequence, 0, 12);
-      PutU32At(reply, 8, static_cast<std::uint32_t>(scenario_.results.size()));
+      ByteVector reply = Header(code, sequence, 0, kResultCountReplySize);
+      StoreLong(reply, kResultCountAt, static_cast<std::uint32_t>(scenario_.results.size()));
       return reply;
     }
-    case TesterCode::ResultInfo: {
+    case kCmdResultInfo: {
       if (payload.size() != 4) return Malformed(code, sequence);
-      const std::uint32_t index = U32At(payload, 0);
+      const std::uint32_t index = LongAt(payload, 0);
       if (index >= scenario_.results.size()) return Malformed(code, sequence);
       const auto& result = scenario_.results[index];
-      ByteVector reply = Header(code, sequence, 0, 18);
-      PutU32At(reply, 8, result.infoValue);
-      PutU16At(
-          reply, 14,
-          result.criteriaSize.value_or(static_cast<std::uint16_t>(result.criteria.size() + 4)));
-      PutU16At(reply, 16,
-               result.dataSize.value_or(static_cast<std::uint16_t>(result.data.size() + 4)));
+      ByteVector reply = Header(code, sequence, 0, kResultInfoReplySize);
+      StoreLong(reply, kInfoValueAt, result.infoValue);
+      StoreWord(reply, kCriteriaSizeAt,
+                result.criteriaSize.value_or(
+                    static_cast<std::uint16_t>(result.criteria.size() + kSegmentCrcSize)));
+      StoreWord(reply, kDataSizeAt,
+                result.dataSize.value_or(
+                    static_cast<std::uint16_t>(result.data.size() + kSegmentCrcSize)));
       return reply;
     }
-    case TesterCode::ResultData:
+    case kCmdResultData:
       return ResultDataReply(sequence, payload, 0);
-    case TesterCode::SetRtc:
-      if (payload.size() != 8) return Malformed(code, sequence);
-      return Header(code, sequence, 0, 8);
-    case TesterCode::EndDownload:
+    case kCmdSetRTC:
+      if (payload.size() != kClockPayload) return Malformed(code, sequence);
+      return Header(code, sequence, 0, kReplyHeader);
+    case kCmdEndDownload:
       if (!payload.empty()) return Malformed(code, sequence);
-      return Header(code, sequence, 0, 8);
+      return Header(code, sequence, 0, kReplyHeader);
     default:
       return Malformed(code, sequence);
   }
@@ -154,18 +137,18 @@ ByteVector TesterCore::ReplyData(std::uint16_t sequence, std::uint16_t code,
 
 ByteVector TesterCore::ResultDataReply(std::uint16_t sequence, const ByteVector& payload,
                                        std::uint32_t badCrcMask) const {
-  const std::uint16_t code = TesterCode::ResultData;
-  if (payload.size() != 12) return Malformed(code, sequence);
-  const std::uint32_t index = U32At(payload, 0);
-  const std::uint32_t offset = U32At(payload, 4);
-  const std::uint32_t length = std::min<std::uint32_t>(U32At(payload, 8), kMaxResultChunk);
+  const std::uint16_t code = kCmdResultData;
+  if (payload.size() != kResultDataPayload) return Malformed(code, sequence);
+  const std::uint32_t index = LongAt(payload, 0);
+  const std::uint32_t offset = LongAt(payload, 4);
+  const std::uint32_t length = std::min(LongAt(payload, 8), kMaxChunk);
   if (index >= blocks_.size()) return Malformed(code, sequence);
   const ByteVector badBlock =
       badCrcMask == 0
           ? ByteVector{}
           : ResultBlockFrom(scenario_.results[index], (badCrcMask & 1) != 0, (badCrcMask & 2) != 0);
   const ByteVector& block = badCrcMask == 0 ? blocks_[index] : badBlock;
-  ByteVector reply = Header(code, sequence, 0, 8);
+  ByteVector reply = Header(code, sequence, 0, kReplyHeader);
   if (offset < block.size()) {
     const std::size_t end = std::min<std::size_t>(block.size(), std::size_t{offset} + length);
     reply.insert(reply.end(), block.begin() + offset, block.begin() + static_cast<long>(end));
@@ -177,10 +160,10 @@ ReplyPlan TesterCore::Answer(const ByteVector& request, std::chrono::system_cloc
   RequestRecord record;
   record.number = static_cast<std::uint32_t>(requests_.size() + 1);
   record.received = now;
-  if (request.size() >= 2) record.sequence = U16At(request, 0);
-  if (request.size() >= 4) {
-    record.code = U16At(request, 2);
-    record.payload.assign(request.begin() + 4, request.end());
+  if (request.size() >= 2) record.sequence = WordAt(request, kRequestSequenceAt);
+  if (request.size() >= kRequestHeader) {
+    record.code = WordAt(request, kRequestCodeAt);
+    record.payload.assign(request.begin() + kRequestHeader, request.end());
   }
   requests_.push_back(record);
 
@@ -216,34 +199,34 @@ ReplyPlan TesterCore::Answer(const ByteVector& request, std::chrono::system_cloc
   }
 
   ByteVector data;
-  if (request.size() < 4) {
+  if (request.size() < kRequestHeader) {
     data = Malformed(record.code, record.sequence);
   } else if (const Fault* bad = has(FaultKind::BadStoredCrc);
-             bad != nullptr && record.code == TesterCode::ResultData) {
+             bad != nullptr && record.code == kCmdResultData) {
     data = ResultDataReply(record.sequence, record.payload, bad->value & 3);
   } else {
     data = ReplyData(record.sequence, record.code, record.payload);
   }
 
   if (const Fault* f = has(FaultKind::StatusError)) {
-    data = Header(record.code, record.sequence, static_cast<std::uint16_t>(f->value), 8);
+    data = Header(record.code, record.sequence, static_cast<std::uint16_t>(f->value), kReplyHeader);
   }
   // The tester acts on a command it has accepted, whether or not its reply gets through.
-  const bool accepted = U16At(data, 4) == 0;
-  if (accepted && record.code == TesterCode::SetRtc) {
+  const bool accepted = WordAt(data, kReplyStatusAt) == 0;
+  if (accepted && record.code == kCmdSetRTC) {
     const auto& p = record.payload;
-    clock_ = TesterClock{U16At(p, 0), p[2], p[3], p[4], p[5], p[6]};
+    clock_ = TesterClock{WordAt(p, 0), p[2], p[3], p[4], p[5], p[6]};
   }
-  if (accepted && record.code == TesterCode::EndDownload) endDownload_ = true;
+  if (accepted && record.code == kCmdEndDownload) endDownload_ = true;
 
   if (silent_ || has(FaultKind::NoReply)) return plan;
 
   if (has(FaultKind::WrongSequence)) {
-    PutU16At(data, 2, static_cast<std::uint16_t>(record.sequence + 1));
+    StoreWord(data, kReplySequenceAt, static_cast<std::uint16_t>(record.sequence + 1));
   }
   if (has(FaultKind::SwappedHeader)) {
-    PutU16At(data, 0, record.sequence);
-    PutU16At(data, 2, record.code);
+    StoreWord(data, kReplyCodeAt, record.sequence);
+    StoreWord(data, kReplySequenceAt, record.code);
   }
   if (const Fault* f = has(FaultKind::Noise)) plan.bytes = NoiseBytes(f->value);
   const ByteVector frame =

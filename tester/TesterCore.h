@@ -7,22 +7,11 @@
 #include <vector>
 
 #include "link/ByteVector.h"
+#include "link/DexalWire.h"
 #include "link/FrameCodec.h"
 #include "tester/TesterScenario.h"
 
 namespace Dexal {
-
-namespace TesterCode {
-constexpr std::uint16_t SetRtc = 0x2804;
-constexpr std::uint16_t FirmwareVersion = 0x2807;
-constexpr std::uint16_t ResultCount = 0x2820;
-constexpr std::uint16_t ResultInfo = 0x2821;
-constexpr std::uint16_t ResultData = 0x2822;
-constexpr std::uint16_t EndDownload = 0x2823;
-constexpr std::uint16_t Identity = 0x2900;  // selector 0 serial number, 1 service date
-}  // namespace TesterCode
-
-constexpr std::size_t kMaxResultChunk = 4096;
 
 // One request frame as the tester received it.
 struct RequestRecord {
@@ -70,7 +59,6 @@ class TesterCore {
   [[nodiscard]] const std::vector<RequestRecord>& Requests() const { return requests_; }
   [[nodiscard]] const std::optional<TesterClock>& ClockSent() const { return clock_; }
   [[nodiscard]] bool EndDownloadReceived() const { return endDownload_; }
-  [[nodiscard]] bool LineClosed() const { return lineClosed_; }
   [[nodiscard]] const TesterScenario& Scenario() const { return scenario_; }
 
  private:

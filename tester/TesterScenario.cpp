@@ -1,17 +1,9 @@
 #include "tester/TesterScenario.h"
 
 #include "link/Crc32.h"
+#include "link/LittleEndian.h"
 
 namespace Dexal {
-namespace {
-
-void PutU32(ByteVector& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
-  }
-}
-
-}  // namespace
 
 std::uint32_t SegmentCrc(const ByteVector& segment) {
   return CrcUpdate(kCrcInitial, segment.data(), segment.size());
@@ -25,9 +17,9 @@ ByteVector ResultBlockFrom(const StoredResult& result, bool badCriteriaCrc, bool
   ByteVector block;
   block.reserve(result.criteria.size() + result.data.size() + 8);
   block.insert(block.end(), result.criteria.begin(), result.criteria.end());
-  PutU32(block, criteriaCrc);
+  AppendLong(block, criteriaCrc);
   block.insert(block.end(), result.data.begin(), result.data.end());
-  PutU32(block, dataCrc);
+  AppendLong(block, dataCrc);
   return block;
 }
 

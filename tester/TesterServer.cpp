@@ -9,11 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/SerialPort.h"
+
 namespace Dexal {
 namespace {
 
-// 10 bits a byte at 921600 baud.
-constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 921'600);
+constexpr auto kByteTime = std::chrono::nanoseconds(kLineBitsPerByte * 1'000'000'000LL / kLineBaud);
 constexpr std::size_t kPacedPiece = 64;
 constexpr auto kPieceGap = std::chrono::milliseconds(2);
 

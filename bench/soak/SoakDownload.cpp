@@ -82,7 +82,7 @@ bool LongDownload(const Options& options, const TesterScenario& base, const fs::
   TesterServer server(Repeated(base, options.results));
   std::atomic<std::size_t> served{0};
   server.SetRequestObserver([&](const RequestRecord& r) {
-    if (r.code == TesterCode::ResultInfo) ++served;
+    if (r.code == kCmdResultInfo) ++served;
   });
   std::string error;
   if (!server.Start(error)) {

@@ -1,0 +1,213 @@
+// The emulated tester: its protocol core's reply to each command (tester/replies.txt), when faults
+// fire (tester/fault-schedule.txt, tester/fault-texts.txt) and the scenarios it refuses
+// (tester/scenario-errors.txt); its server over a real pseudo-terminal, with the downloader's
+// own link. What a fault does to a download is the end-to-end fault matrix's business; what a
+// scenario's fields become, the golden downloads'.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+
+#include "link/DexalCmd.h"
+#include "link/DexalPerformCmd.h"
+#include "link/DexalSerialLink.h"
+#include "platform/WideText.h"
+#include "tester/ScenarioJson.h"
+#include "tester/TesterCore.h"
+#include "tester/TesterServer.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/CaseTable.h"
+#include "tests/support/Expect.h"
+#include "tests/support/TestFiles.h"
+
+namespace Dexal {
+namespace {
+
+using namespace testing;
+
+ByteVector RequestFrame(std::uint16_t sequence, const ByteVector& codeAndPayload) {
+  ByteVector data;
+  PutWord(data, sequence);
+  data.insert(data.end(), codeAndPayload.begin(), codeAndPayload.end());
+  return EncodeFrame(data);
+}
+
+ByteVector FrameData(const ByteVector& bytes) {
+  FrameReceiver receiver;
+  for (std::uint8_t b : bytes) {
+    if (receiver.Feed(b)) return receiver.Data();
+  }
+  return {};
+}
+
+TEST(EmulatorCore, RepliesAsTheTableSays) {
+  TesterScenario scenario = LoadScenarioFile(TestDataPath("tester/emulator.json").string());
+  StoredResult& big = scenario.results.emplace_back();  // a block of two chunks
+  big.criteria.assign(40, 0x20);
+  big.data.assign(5000, 0x33);
+  for (const auto& row : ReadCaseTable("tester/replies.txt", 5)) {
+    SCOPED_TRACE(row.where);
+    TesterCore core(scenario);
+    const ByteVector request = BytesFromHex(row.cells[0]);
+    const ByteVector frame = RequestFrame(0xFAFB, request);
+    for (std::size_t i = 0; i + 1 < frame.size(); ++i) {
+      ASSERT_TRUE(core.Feed(&frame[i], 1, std::chrono::system_clock::now()).empty());
+    }
+    const auto plans = core.Feed(&frame.back(), 1, std::chrono::system_clock::now());
+    ASSERT_EQ(plans.size(), 1u);
+    const ByteVector reply = FrameData(plans[0].bytes);
+    ASSERT_EQ(reply.size(), std::stoul(row.cells[2]));
+    EXPECT_EQ(GetWord(reply, 0), request.size() >= 2 ? GetWord(request, 0) : 0);
+    EXPECT_EQ(GetWord(reply, 2), 0xFAFB);
+    EXPECT_EQ(GetWord(reply, 4), std::stoul(row.cells[1]));
+    if (const auto colon = row.cells[3].find(':'); colon != std::string::npos) {
+      const ByteVector bytes = BytesFromHex(row.cells[3].substr(colon + 1));
+      const auto from = reply.begin() + std::stol(row.cells[3]);
+      EXPECT_EQ(ByteVector(from, from + std::min(reply.end() - from, std::ssize(bytes))), bytes);
+    }
+    char effect[40] = "";
+    if (const auto& c = core.ClockSent()) {
+      std::snprintf(effect, sizeof effect, "clock %04d-%02d-%02d %02d:%02d:%02d", c->year, c->month,
+                    c->day, c->hour, c->minute, c->second);
+    }
+    EXPECT_EQ(core.EndDownloadReceived() ? std::string("end") : std::string(effect), row.cells[4]);
+  }
+}
+
+TEST(EmulatorCore, FaultsFireAsTheTableSays) {
+  ExpectEachRow("tester/fault-schedule.txt", 3, [](const auto& cells) {
+    TesterScenario scenario;
+    std::istringstream faults(cells[0]), codes(cells[1]);
+    for (std::string text; faults >> text;) scenario.faults.push_back(ParseFault(text));
+    TesterCore core(scenario);
+    ByteVector line = BytesFromHex("00 fb 13");
+    std::uint16_t sequence = 0;
+    for (std::string code; codes >> code;) {
+      const ByteVector frame =
+          RequestFrame(++sequence, {BytesFromHex(code)[1], BytesFromHex(code)[0]});
+      line.insert(line.end(), frame.begin(), frame.end());
+    }
+    std::string replies;
+    for (const ReplyPlan& plan : core.Feed(line)) {
+      const ByteVector reply = FrameData(plan.bytes);
+      replies += plan.closeLine       ? "x "
+                 : plan.bytes.empty() ? "- "
+                                      : std::to_string(GetWord(reply, 4)) + " ";
+      if (!reply.empty()) {
+        EXPECT_EQ(GetWord(reply, 2), plan.requestNumber);
+      }
+    }
+    return replies.substr(0, replies.size() - 1);
+  });
+}
+
+TEST(FaultText, ReadsBackAsTheTableSays) {
+  ExpectEachRow("tester/fault-texts.txt", 3, [](const auto& cells) {
+    if (cells[1] == "error") return MessageOf<std::invalid_argument>([&] { ParseFault(cells[0]); });
+    const Fault fault = ParseFault(cells[0]);
+    EXPECT_EQ(fault.value, std::stoul(cells[1]));
+    return FaultToText(fault);
+  });
+}
+
+TEST(ScenarioJson, RefusedScenariosNameTheirField) {
+  ExpectEachRow("tester/scenario-errors.txt", 2, [](const auto& cells) {
+    const std::string message = MessageOf<ScenarioError>([&] { ScenarioFromJson(cells[0]); });
+    const bool prefix = cells[1].ends_with("...");  // the rest is the JSON library's
+    return prefix ? message.substr(0, cells[1].size() - 3) + "..." : message;
+  });
+  EXPECT_EQ(MessageOf<ScenarioError>([] { LoadScenarioFile("/nonexistent/s.json"); }),
+            "/nonexistent/s.json: cannot open the scenario file");
+}
+
+using Clock = std::chrono::steady_clock;
+
+TesterScenario ThreeResults() {
+  TesterScenario s;
+  s.identity.serialNumber = "SIM-42";
+  StoredResult r;
+  r.criteria = {0x06, 0x01, 0x10, 0x01, 0x01, 0x41};
+  r.data.assign(4000, 0x55);
+  s.results.assign(3, r);
+  return s;
+}
+
+// The server started on a pty, and the downloader's link open on it.
+void Connect(TesterServer& server, DexalSerialLink& link) {
+  std::string error;
+  ASSERT_TRUE(server.Start(error)) << error;
+  ASSERT_EQ(server.PortPath().rfind("/dev/", 0), 0u) << server.PortPath();
+  ASSERT_TRUE(link.Open(WideTextFromUtf8(server.PortPath()))) << link.ErrorText();
+}
+
+TEST(EmulatorServer, AnswersOverThePtyAndLogsTheRequests) {
+  TesterServer server(ThreeResults());
+  DexalSerialLink link;
+  ASSERT_NO_FATAL_FAILURE(Connect(server, link));
+  DexalPerformCmd perform(&link);
+  DexalCmdResultCount count;
+  ASSERT_TRUE(perform.visit(count));
+  EXPECT_EQ(count.resultCount, 3u);
+  DexalCmdSerialNumber serial;
+  ASSERT_TRUE(perform.visit(serial));
+  EXPECT_EQ(serial.serialNumber, "SIM-42");
+  const auto log = server.Requests();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].code, kCmdResultCount);
+  EXPECT_EQ(log[1].sequence, 2);  // the second request after Open
+  EXPECT_EQ(log[1].payload, ByteVector({0, 0}));
+  EXPECT_LE(log[0].received, log[1].received);
+  const auto start = Clock::now();
+  server.Stop();
+  server.Stop();  // twice is harmless
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+  TesterServer never(ThreeResults());
+  never.Stop();  // never started
+}
+
+// The end-download reply must still be readable after the server has seen the end: a server
+// that closed its side at once would throw it away unread.
+TEST(EmulatorServer, EndDownloadReplyWaitsForTheDownloaderToClose) {
+  TesterServer server(ThreeResults());
+  DexalSerialLink link;
+  ASSERT_NO_FATAL_FAILURE(Connect(server, link));
+  ASSERT_TRUE(link.WriteFrame({2, 0, 0x23, 0x28}));
+  ASSERT_TRUE(server.WaitForEndDownload(std::chrono::seconds(2)));
+  EXPECT_FALSE(server.WaitForClientToClose(std::chrono::milliseconds(200)));
+  ByteVector reply;
+  ASSERT_TRUE(link.ReadFrame(reply, 500));
+  ASSERT_EQ(reply.size(), 8u);
+  EXPECT_EQ(testing::GetWord(reply, 0), 0x2823);
+  link.Close();
+  EXPECT_TRUE(server.WaitForClientToClose(std::chrono::seconds(2)));
+}
+
+TEST(EmulatorServer, PacingGivesAReplyAtLeastItsWireTime) {
+  auto run = [](bool pace) {
+    TesterServer server(ThreeResults(), {"", pace});
+    DexalSerialLink link;
+    Connect(server, link);
+    // The whole first block: 4022 reply bytes, at least 4030 on the wire.
+    ByteVector request = testing::BytesFromHex("01 00 22 28  00000000 00000000 00100000");
+    const auto start = Clock::now();
+    EXPECT_TRUE(link.WriteFrame(request));
+    ByteVector reply;
+    EXPECT_TRUE(link.ReadFrame(reply, 1000));
+    EXPECT_EQ(reply.size(), 4022u);
+    return Clock::now() - start;
+  };
+  const auto wire = std::chrono::microseconds((4030 + 24) * 10'000'000LL / 921'600);  // ~44 ms
+  EXPECT_GE(run(true), wire);
+  EXPECT_LT(run(false), wire);
+}
+
+TEST(EmulatorServer, MissingDeviceIsReported) {
+  TesterServer server(ThreeResults(), {"/dev/no-such-tester-device", false});
+  std::string error;
+  EXPECT_FALSE(server.Start(error));
+  EXPECT_NE(error.find("/dev/no-such-tester-device"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace Dexal
