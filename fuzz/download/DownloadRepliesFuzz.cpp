@@ -5,11 +5,11 @@
 // flag 1 the bytes follow the request's own code and sequence number (so they pass the echo
 // check); with flag 2 they go on the line as they are instead of in a frame. When the list
 // runs out the tester falls silent.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,75 +17,11 @@
 #include "download/DexalNotices.h"
 #include "download/DexalSerialDownloader.h"
 #include "link/FrameCodec.h"
-#include "platform/SerialPort.h"
 #include "tests/support/FakeSerialPort.h"
 
 namespace {
 
 using Dexal::ByteVector;
-
-class ScriptedLine final : public Dexal::SerialPort {
- public:
-  ScriptedLine(const std::uint8_t* data, std::size_t size, Dexal::testing::FakeTicks& ticks)
-      : data_(data), size_(size), ticks_(ticks) {}
-
-  Dexal::PortOpenResult Open(const std::wstring&) override {
-    open_ = true;
-    return {};
-  }
-  void Close() override { open_ = false; }
-  [[nodiscard]] bool IsOpen() const override { return open_; }
-
-  bool Write(const std::uint8_t* bytes, std::size_t size, std::size_t& written,
-             std::uint32_t&) override {
-    written = size;
-    for (std::size_t i = 0; i < size; ++i) {
-      if (requests_.Feed(bytes[i])) Answer(requests_.Data());
-    }
-    return true;
-  }
-
-  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
-            std::uint32_t&) override {
-    received = 0;
-    if (line_.empty()) ticks_.now += 50;  // a read with nothing to read waits
-    while (received < capacity && !line_.empty()) {
-      buffer[received++] = line_.front();
-      line_.pop_front();
-    }
-    return true;
-  }
-
- private:
-  void Answer(const ByteVector& request) {
-    if (at_ + 3 > size_ || request.size() < 4) return;
-    const std::uint8_t flags = data_[at_];
-    std::size_t length = static_cast<std::size_t>(data_[at_ + 1] | data_[at_ + 2] << 8);
-    at_ += 3;
-    if (length > size_ - at_) length = size_ - at_;
-    ByteVector reply;
-    if ((flags & 1) != 0) {
-      // Reply header order: code, then sequence.
-      reply = {request[2], request[3], request[0], request[1]};
-    }
-    reply.insert(reply.end(), data_ + at_, data_ + at_ + length);
-    at_ += length;
-    if ((flags & 2) != 0) {
-      line_.insert(line_.end(), reply.begin(), reply.end());
-    } else if (!reply.empty() && reply.size() <= Dexal::kMaxFrameData) {
-      const ByteVector frame = Dexal::EncodeFrame(reply);
-      line_.insert(line_.end(), frame.begin(), frame.end());
-    }
-  }
-
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-  Dexal::testing::FakeTicks& ticks_;
-  bool open_ = false;
-  Dexal::FrameReceiver requests_;
-  std::deque<std::uint8_t> line_;
-};
 
 // Aborts on any notice the download is not documented to give.
 class CheckedNotices final : public Dexal::DexalNotices {
@@ -113,20 +49,44 @@ class CheckedNotices final : public Dexal::DexalNotices {
   }
 };
 
+// The reply to one request from the list at `at`, as it goes on the line.
+ByteVector Reply(const ByteVector& request, const std::uint8_t* data, std::size_t size,
+                 std::size_t& at) {
+  if (at + 3 > size || request.size() < 4) return {};
+  const std::uint8_t flags = data[at];
+  const std::size_t length = std::min<std::size_t>(data[at + 1] | data[at + 2] << 8, size - at - 3);
+  at += 3;
+  ByteVector reply;
+  if ((flags & 1) != 0) reply = {request[2], request[3], request[0], request[1]};  // code, sequence
+  reply.insert(reply.end(), data + at, data + at + length);
+  at += length;
+  if ((flags & 2) != 0 || reply.empty()) return reply;
+  return reply.size() <= Dexal::kMaxFrameData ? Dexal::EncodeFrame(reply) : ByteVector();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::filesystem::path output =
       std::filesystem::temp_directory_path() / "dexal-fuzz-download.csv";
   Dexal::testing::FakeTicks ticks;
+  auto port = std::make_unique<Dexal::testing::FakeSerialPort>(ticks);
+  Dexal::FrameReceiver requests;
+  std::size_t at = 0;
+  port->peer = [&](const ByteVector& written) {
+    ByteVector line;
+    for (const std::uint8_t byte : written) {
+      if (!requests.Feed(byte)) continue;
+      const ByteVector reply = Reply(requests.Data(), data, size, at);
+      line.insert(line.end(), reply.begin(), reply.end());
+    }
+    return line;
+  };
   CheckedNotices notices;
-  {
-    Dexal::DexalSerialDownloader downloader(L"COM7", output.wstring(), notices,
-                                            std::make_unique<ScriptedLine>(data, size, ticks),
-                                            ticks);
-    downloader.setClock = size % 2 == 0;
-    downloader.outputGraphPoints = size % 3 == 0;
-    downloader.Download();
-  }
+  Dexal::DexalSerialDownloader downloader(L"COM7", output.wstring(), notices, std::move(port),
+                                          ticks);
+  downloader.setClock = size % 2 == 0;
+  downloader.outputGraphPoints = size % 3 == 0;
+  downloader.Download();
   return 0;
 }

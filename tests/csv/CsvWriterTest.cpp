@@ -12,7 +12,6 @@
 
 #ifndef _WIN32
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -70,29 +69,14 @@ TEST(CsvFile, ReadOnlyFileIsRefusedAndKept) {
   fs::permissions(dir.Path(), fs::perms::all);
   fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   fs::permissions(writable, fs::perms::all);
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const std::string report = testing::TextFromChild([&] {
     const passwd* nobody = getpwnam("nobody");
     if (geteuid() == 0 &&
         (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) {
-      _exit(2);
+      return std::string("(cannot become nobody)");
     }
-    const std::string report =
-        OpenWriter(readOnly.wstring()) + '|' + OpenWriter(writable.wstring());
-    _exit(write(fds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0
-                                                                                             : 3);
-  }
-  close(fds[1]);
-  std::string report;
-  char buffer[256];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, n);
-  close(fds[0]);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    return OpenWriter(readOnly.wstring()) + '|' + OpenWriter(writable.wstring());
+  });
   EXPECT_EQ(report,
             "Could not open file for appending\n" + readOnly.string() + "|(nothing thrown)");
   EXPECT_EQ(ReadFileBytes(readOnly), "kept\r\n");

@@ -89,23 +89,20 @@ TEST(PortRules, AsTheTableSays) {
 }
 
 TEST(DialogText, AsTheTableSays) {
-  for (const auto& row : testing::ReadCaseTable("shell/dialog-text.txt", 3)) {
-    SCOPED_TRACE(row.where);
-    std::istringstream in(row.cells[1]);
+  testing::ExpectEachRow("shell/dialog-text.txt", 3, [](const auto& cells) {
+    std::istringstream in(cells[1]);
     in >> std::setbase(0);  // 0x for hexadecimal
-    std::wstring got;
-    if (row.cells[0] == "centre") {
+    if (cells[0] == "centre") {
       long v[6] = {};
       for (long& x : v) in >> x;
       const WindowPosition p = CentredPosition(v[0], v[1], v[2], v[3], v[4], v[5]);
-      got = std::to_wstring(p.x) + L" " + std::to_wstring(p.y);
-    } else {
-      std::uint32_t a = 0, b = 0;
-      in >> a >> b;
-      got = row.cells[0] == "text" ? StaticTextFromFileVersion(a, b) : ProgressTextFromIndex(a, b);
+      return std::to_string(p.x) + " " + std::to_string(p.y);
     }
-    EXPECT_EQ(got, WideTextFromUtf8(row.cells[2]));
-  }
+    std::uint32_t a = 0, b = 0;
+    in >> a >> b;
+    return Utf8FromWideText(cells[0] == "text" ? StaticTextFromFileVersion(a, b)
+                                               : ProgressTextFromIndex(a, b));
+  });
 }
 
 TEST(FileVersion, ReadsTheVersionBlockOrGivesZero) {

@@ -17,40 +17,25 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-}  // namespace
-
+// The escapes of a cell resolved.
 std::string Unescape(const std::string& cell) {
+  static const std::string letters = "rnts", meant = "\r\n\t ";
   std::string out;
   for (std::size_t i = 0; i < cell.size(); ++i) {
     if (cell[i] != '\\' || i + 1 == cell.size()) {
       out += cell[i];
-      continue;
-    }
-    const char c = cell[++i];
-    switch (c) {
-      case 'r':
-        out += '\r';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 's':
-        out += ' ';
-        break;
-      case 'x':
-        out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
-        i += 2;
-        break;
-      default:
-        out += c;
-        break;
+    } else if (cell[++i] == 'x') {
+      out += static_cast<char>(std::stoi(cell.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      const auto letter = letters.find(cell[i]);
+      out += letter == std::string::npos ? cell[i] : meant[letter];
     }
   }
   return out;
 }
+
+}  // namespace
 
 std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t width) {
   std::vector<CaseRow> rows;
@@ -74,9 +59,8 @@ std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t widt
       }
     }
     row.cells.push_back(Unescape(Trim(cell)));
-    if (width != 0) {
-      EXPECT_EQ(row.cells.size(), width) << row.where;
-    }
+    EXPECT_TRUE(width == 0 || row.cells.size() == width)
+        << row.where << " is not " << width << " wide";
     rows.push_back(std::move(row));
   }
   EXPECT_FALSE(rows.empty()) << "no cases in tests/testdata/" << relative;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,7 +20,13 @@ struct CaseRow {
 // `width` (when given).
 std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t width = 0);
 
-// The escapes above resolved.
-std::string Unescape(const std::string& cell);
+// Every row of the table through `got`, which must give the row's last cell.
+template <class Got>
+void ExpectEachRow(const std::string& relative, std::size_t width, Got got) {
+  for (const CaseRow& row : ReadCaseTable(relative, width)) {
+    SCOPED_TRACE(row.where);
+    EXPECT_EQ(got(row.cells), row.cells.back());
+  }
+}
 
 }  // namespace Dexal::testing

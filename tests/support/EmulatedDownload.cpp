@@ -1,5 +1,7 @@
 #include "tests/support/EmulatedDownload.h"
 
+#include <regex>
+
 #include "download/DexalNotices.h"
 #include "download/DexalSerialDownloader.h"
 #include "tests/support/FakeSerialPort.h"
@@ -9,26 +11,23 @@ namespace Dexal::testing {
 
 namespace {
 
-std::string OneLine(std::string text) {
-  for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) {
-    text.replace(at, 1, "\\n");
-  }
-  return text;
+std::string OneLine(const std::string& text) {
+  return std::regex_replace(text, std::regex("\n"), "\\n");
 }
 
 class RecordedNotices final : public DexalNotices {
  public:
-  explicit RecordedNotices(std::vector<std::string>& lines) : lines_(lines) {}
+  explicit RecordedNotices(std::string& lines) : lines_(lines) {}
   void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override {
     const char* kindName = kind == NoticeKind::Information ? "information"
                            : kind == NoticeKind::Warning   ? "warning"
                                                            : "error";
-    lines_.push_back(std::string(kindName) + " [" + caption + "] " + OneLine(text));
+    lines_ += std::string(kindName) + " [" + caption + "] " + OneLine(text) + "\n";
   }
-  void Warn(const std::string& text) override { lines_.push_back("warning: " + OneLine(text)); }
+  void Warn(const std::string& text) override { lines_ += "warning: " + OneLine(text) + "\n"; }
 
  private:
-  std::vector<std::string>& lines_;
+  std::string& lines_;
 };
 
 }  // namespace

@@ -21,7 +21,7 @@ struct DownloadRun {
   // Every notice and warning in the order given, one line each, line breaks as "\n":
   // "information [Caption] text", "warning [Caption] text", "error [Caption] text" for the
   // message boxes, "warning: text" for the warnings the dialog does not show.
-  std::vector<std::string> notices;
+  std::string notices;
   std::string csv;  // the output file's bytes; "" when there is none
   bool fileExists = false;
   std::unique_ptr<TesterCore> core;  // kept for its record of requests

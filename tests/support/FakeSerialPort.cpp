@@ -4,14 +4,9 @@
 
 namespace Dexal::testing {
 
-PortOpenResult FakeSerialPort::Open(const std::wstring& portName) {
-  openedNames.push_back(portName);
-  if (failOpenAt == PortOpenResult::Stage::OpenFailed) {
-    open_ = false;
-    return {failOpenAt, openError};
-  }
-  open_ = true;
-  if (failOpenAt == PortOpenResult::Stage::ConfigureFailed) return {failOpenAt, openError};
+PortOpenResult FakeSerialPort::Open(const std::wstring&) {
+  open_ = failOpenAt != PortOpenResult::Stage::OpenFailed;
+  if (failOpenAt != PortOpenResult::Stage::Ok) return {failOpenAt, 2};
   return {};
 }
 
@@ -32,7 +27,7 @@ bool FakeSerialPort::Write(const std::uint8_t* data, std::size_t size, std::size
   written = 0;
   if (writeFailures > 0) {
     --writeFailures;
-    osError = failError;
+    osError = 5;
     return false;
   }
   if (writesStall) {
@@ -42,7 +37,7 @@ bool FakeSerialPort::Write(const std::uint8_t* data, std::size_t size, std::size
   ByteVector bytes(data, data + size);
   writeCalls.push_back(bytes);
   written = size;
-  if (peer) Deliver(peer(bytes), peerDelayMs);
+  if (peer) Deliver(peer(bytes), 1);
   return true;
 }
 
@@ -51,7 +46,7 @@ bool FakeSerialPort::Read(std::uint8_t* buffer, std::size_t capacity, std::size_
   received = 0;
   if (readFailures > 0) {
     --readFailures;
-    osError = failError;
+    osError = 5;
     return false;
   }
   MoveArrived();

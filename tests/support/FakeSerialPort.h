@@ -18,8 +18,8 @@ class FakeTicks final : public TickSource {
   std::uint32_t now = 0;
 };
 
-// An in-memory serial port. Bytes written go to `peer`, whose answer arrives after
-// `peerDelayMs`; a read with nothing ready waits (on the fake clock) up to 50 ms.
+// An in-memory serial port. Bytes written go to `peer`, whose answer arrives 1 ms later; a read
+// with nothing ready waits (on the fake clock) up to 50 ms. Failures give error 5 (2 for open).
 class FakeSerialPort final : public SerialPort {
  public:
   using Peer = std::function<ByteVector(const ByteVector& written)>;
@@ -38,19 +38,14 @@ class FakeSerialPort final : public SerialPort {
   void Deliver(const ByteVector& bytes, std::uint32_t afterMs = 0);
 
   Peer peer;
-  std::uint32_t peerDelayMs = 1;
   std::size_t readChunkLimit = 8248;  // the most one read returns
 
   PortOpenResult::Stage failOpenAt = PortOpenResult::Stage::Ok;
-  std::uint32_t openError = 2;
   int writeFailures = 0;     // the next N writes fail
   int readFailures = 0;      // the next N reads fail
   bool writesStall = false;  // writes accept nothing (and take 10 ms each)
-  std::uint32_t failError = 5;
 
-  std::vector<std::wstring> openedNames;
   std::vector<ByteVector> writeCalls;
-  int closeCount = 0;
 
  private:
   struct Pending {

@@ -1,14 +1,13 @@
 #include "tests/support/ScriptedPeer.h"
 
+#include <gtest/gtest.h>
+
 namespace Dexal::testing {
 
 ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t status,
                      const ByteVector& payload, std::uint16_t status2) {
   ByteVector out;
-  PutWord(out, code);
-  PutWord(out, sequence);
-  PutWord(out, status);
-  PutWord(out, status2);
+  for (const std::uint16_t word : {code, sequence, status, status2}) PutWord(out, word);
   out.insert(out.end(), payload.begin(), payload.end());
   return out;
 }
@@ -31,6 +30,11 @@ ByteVector ScriptedPeer::operator()(const ByteVector& written) {
     }
   }
   return out;
+}
+
+LinkOverPeer::LinkOverPeer(ScriptedPeer::Answer answer) : peer(std::move(answer)) {
+  EXPECT_TRUE(link->Open(L"COM1"));
+  port->peer = [this](const ByteVector& bytes) { return peer(bytes); };
 }
 
 }  // namespace Dexal::testing

@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "link/ByteVector.h"
+#include "link/DexalPerformCmd.h"
+#include "link/DexalSerialLink.h"
 #include "link/FrameCodec.h"
 #include "tests/support/Bytes.h"
+#include "tests/support/FakeSerialPort.h"
 
 namespace Dexal::testing {
 
@@ -35,6 +39,19 @@ class ScriptedPeer {
  private:
   Answer answer_;
   FrameReceiver receiver_;
+};
+
+// An open link over the fake port, with a scripted tester at the far end and the command
+// visitor over it. `port` stays owned by the link.
+struct LinkOverPeer {
+  explicit LinkOverPeer(ScriptedPeer::Answer answer);
+
+  FakeTicks ticks;
+  FakeSerialPort* port = new FakeSerialPort(ticks);
+  std::unique_ptr<DexalSerialLink> link =
+      std::make_unique<DexalSerialLink>(std::unique_ptr<SerialPort>(port), ticks);
+  ScriptedPeer peer;
+  DexalPerformCmd perform{link.get()};
 };
 
 }  // namespace Dexal::testing

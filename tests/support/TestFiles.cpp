@@ -7,6 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace Dexal::testing {
 
 namespace fs = std::filesystem;
@@ -18,11 +23,7 @@ void SetZone(const char* zone) {
   _putenv_s("TZ", zone ? zone : "");
   _tzset();
 #else
-  if (zone) {
-    setenv("TZ", zone, 1);
-  } else {
-    unsetenv("TZ");
-  }
+  zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
   tzset();
 #endif
 }
@@ -68,5 +69,39 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
 }
 
 fs::path TestDataPath(const std::string& relative) { return fs::path(DEXAL_TESTDATA) / relative; }
+
+void ExpectGoldenFile(const std::string& bytes, const fs::path& golden) {
+  if (std::getenv("DEXAL_REGENERATE_GOLDEN") != nullptr) {
+    fs::create_directories(golden.parent_path());
+    WriteFileBytes(golden, bytes);
+    return;
+  }
+  // The whole file in the message would bury it; regenerated, `git diff` shows the difference.
+  EXPECT_TRUE(bytes == ReadFileBytes(golden))
+      << golden.string() << " differs: regenerate it and read `git diff`";
+}
+
+#ifndef _WIN32
+std::string TextFromChild(const std::function<std::string()>& work) {
+  int ends[2];
+  if (pipe(ends) != 0) return "(child failed)";
+  const pid_t child = fork();
+  if (child == 0) {
+    const std::string text = work();
+    _exit(write(ends[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
+  }
+  close(ends[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(ends[0]);
+  int status = 0;
+  const bool clean = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+                     WEXITSTATUS(status) == 0;
+  return clean ? text : text + "(child failed)";
+}
+#endif
 
 }  // namespace Dexal::testing

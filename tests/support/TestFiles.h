@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace Dexal::testing {
@@ -41,5 +42,15 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // A file under tests/testdata.
 std::filesystem::path TestDataPath(const std::string& relative);
+
+// Expects `bytes` to be the golden file's; with DEXAL_REGENERATE_GOLDEN set, writes them to it
+// instead (read it before keeping it).
+void ExpectGoldenFile(const std::string& bytes, const std::filesystem::path& golden);
+
+#ifndef _WIN32
+// What `work` returns when run in a forked child, sent back through a pipe; "(child failed)"
+// follows it when the child does not end cleanly.
+std::string TextFromChild(const std::function<std::string()>& work);
+#endif
 
 }  // namespace Dexal::testing

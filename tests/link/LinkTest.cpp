@@ -1,18 +1,114 @@
+// The link: frames on the wire and the receiver's drop rules (link/frames.txt), the port's
+// failures as the link records them (link/failures.txt), and each command against a scripted
+// tester (link/commands.txt, link/result-data.txt).
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/WideText.h"
+#endif
+
+#include "link/DexalSerialLink.h"
+#include "link/FrameCodec.h"
+#include "platform/OsError.h"
 #include "tests/support/CaseTable.h"
 #include "tests/support/Expect.h"
-#include "tests/support/LinkOverPeer.h"
+#include "tests/support/ScriptedPeer.h"
 
 namespace Dexal {
 namespace {
 
-using testing::BytesFromHex;
-using testing::LinkOverPeer;
-using testing::ReplyData;
-using testing::Request;
+using namespace testing;
+
+// Feeds bytes to the receiver and returns the data of every frame it accepts.
+std::vector<ByteVector> Receive(FrameReceiver& receiver, const ByteVector& wire) {
+  std::vector<ByteVector> frames;
+  for (std::uint8_t byte : wire) {
+    if (receiver.Feed(byte)) frames.push_back(receiver.Data());
+  }
+  return frames;
+}
+
+TEST(FrameCodec, CaseTableAndLimits) {
+  const ByteVector good = BytesFromHex("FA 03 00 10 20 30 4C C5 06 D1 FB");
+  for (const auto& row : testing::ReadCaseTable("link/frames.txt", 3)) {
+    SCOPED_TRACE(row.where);
+    const std::string& kind = row.cells[0];
+    const ByteVector wire = BytesFromHex(row.cells[1]);
+    const ByteVector data = BytesFromHex(row.cells[2]);
+    FrameReceiver receiver;
+    if (kind == "frame") {
+      EXPECT_EQ(EncodeFrame(data), wire);
+    }
+    if (kind == "drop") {
+      EXPECT_TRUE(Receive(receiver, wire).empty());
+      EXPECT_TRUE(receiver.Data().empty()) << "a dropped frame leaves nothing behind";
+      EXPECT_EQ(Receive(receiver, good), std::vector<ByteVector>{BytesFromHex("10 20 30")});
+    } else {
+      EXPECT_EQ(Receive(receiver, wire), std::vector<ByteVector>{data});
+    }
+  }
+  // Lengths up to 4104 are taken, longer ones dropped.
+  FrameReceiver receiver;
+  EXPECT_EQ(Receive(receiver, EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
+  EXPECT_TRUE(Receive(receiver, EncodeFrame(ByteVector(4105, 0x55))).empty());
+}
+
+std::optional<ByteVector> Silent(const Request&) { return std::nullopt; }
+
+TEST(SerialLink, FailuresCaseTable) {
+  for (const auto& row : testing::ReadCaseTable("link/failures.txt", 6)) {
+    SCOPED_TRACE(row.where);
+    LinkOverPeer env(Silent);
+    ByteVector data;
+    env.port->readFailures = 1;
+    EXPECT_FALSE(env.link->ReadFrame(data, 200));
+    env.link->NextSequence();
+    const std::string& action = row.cells[0];
+    env.port->failOpenAt = action == "open-failed"        ? PortOpenResult::Stage::OpenFailed
+                           : action == "configure-failed" ? PortOpenResult::Stage::ConfigureFailed
+                                                          : PortOpenResult::Stage::Ok;
+    env.port->writeFailures = action == "write-failed" ? 1 : 0;
+    env.port->writesStall = action == "write-stalls";
+    env.port->readFailures = action == "read-failed" ? 1 : 0;
+    const std::uint32_t start = env.ticks.now;
+    const bool ok = action.starts_with("write")  ? env.link->WriteFrame({0x01})
+                    : action.starts_with("read") ? env.link->ReadFrame(data, 200)
+                                                 : env.link->Open(L"COM5");
+    const std::uint32_t took = env.ticks.now - start;  // a frame gets 3000 ms
+    EXPECT_TRUE(!env.port->writesStall || (took > 3000 && took <= 3020)) << took;
+    EXPECT_EQ(ok ? "true" : "false", row.cells[1]);
+    const std::string text = env.link->ErrorText();
+    EXPECT_EQ(text.substr(0, text.find('\n')), row.cells[2]);
+    const std::string os = std::string(OsErrorLabel()) + row.cells[3] + ": ";
+    EXPECT_TRUE(row.cells[3] == "-" || text.substr(text.find('\n') + 1).starts_with(os)) << text;
+    EXPECT_EQ(env.link->Sequence(), std::stoi(row.cells[4]));
+    EXPECT_EQ(env.link->OpenedName(), std::wstring(row.cells[5].begin(), row.cells[5].end()));
+  }
+}
+
+TEST(SerialLink, WritesOneFrameAndWaitsOnTheFakeClockAcrossItsWrap) {
+  LinkOverPeer env(Silent);
+  std::uint32_t length = 0;
+  ASSERT_TRUE(env.link->WriteFrame({0x01, 0xFA}, &length));
+  EXPECT_EQ(length, 11u);
+  EXPECT_EQ(env.port->writeCalls.at(0), EncodeFrame({0x01, 0xFA}));
+  ByteVector data = {1, 2, 3};
+  ASSERT_TRUE(env.link->ReadFrame(data, 200));
+  EXPECT_TRUE(data.empty());
+  EXPECT_GT(env.ticks.now, 200u);
+  EXPECT_LE(env.ticks.now, 250u);
+  env.ticks.now = 0xFFFFFFC0u;
+  ASSERT_TRUE(env.link->ReadFrame(data, 200));
+  EXPECT_GT(env.ticks.now, 100u);
+  EXPECT_LT(env.ticks.now, 200u) << "waited across the wrap for about 200 ms";
+}
 
 std::string DateText(CalendarTime time) {
   std::tm local{};
@@ -127,6 +223,34 @@ TEST(Commands, SetClockPayloadOfLocalFields) {
   worked.SetClockFromLocal(LocalDateFields(2024, 1, 5, 13, 4, 9));
   EXPECT_EQ(worked.Payload(), BytesFromHex("E8 07 01 05 0D 04 09 00"));
 }
+
+#ifndef _WIN32
+// The POSIX serial port on a real pseudo-terminal: the time-out on the real clock and a missing
+// device. Frames in both directions, split replies and a line that goes away are the end-to-end
+// fault matrix's (tests/e2e), which runs the programs over pseudo-terminals.
+TEST(PtySerialPort, SilentPeerEndsTheReadAfterItsTimeOut) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+  DexalSerialLink link;
+  ASSERT_TRUE(link.Open(WideTextFromUtf8(ptsname(master)))) << link.ErrorText();
+  ByteVector data = {1};
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(link.ReadFrame(data, 200));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  close(master);
+  EXPECT_TRUE(data.empty());
+  EXPECT_GE(elapsed, std::chrono::milliseconds(200));
+  EXPECT_LT(elapsed, std::chrono::milliseconds(260));
+}
+
+TEST(PtySerialPort, MissingDeviceGivesOpenFailed) {
+  DexalSerialLink link;
+  EXPECT_FALSE(link.Open(L"/dev/no-such-tester-port"));
+  EXPECT_EQ(link.ErrorText(),
+            "Protocol Error 1: Cannot open COM port.\nSystem Reported Error 2: No such file or "
+            "directory");
+}
+#endif
 
 }  // namespace
 }  // namespace Dexal

@@ -1,0 +1,134 @@
+// The number formats against tests/testdata/csv/number_formats.txt, the general format of the
+// graph lines also against the standard library's to_chars(general, 6) over the values a
+// download writes and random values of every size; the CSV reader over the case tables in
+// tests/testdata/csv-reader.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+
+#include "csv/DexalCSVreader.h"
+#include "csv/DexalCsvError.h"
+#include "csv/DexalNumberFormat.h"
+#include "tests/support/CaseTable.h"
+#include "tests/support/Expect.h"
+
+namespace Dexal {
+namespace {
+
+// "0.15f" is the float 0.15 widened; "0.0025f*1000" is that times 1000 in double.
+double ValueOf(std::string text) {
+  double factor = 1.0;
+  if (const auto star = text.find('*'); star != std::string::npos) {
+    factor = std::strtod(text.c_str() + star + 1, nullptr);
+    text.resize(star);
+  }
+  const double value = text.back() == 'f' ? static_cast<double>(std::strtof(text.c_str(), nullptr))
+                                          : std::strtod(text.c_str(), nullptr);
+  return value * factor;
+}
+
+TEST(NumberFormats, EachValueGivesItsText) {
+  const std::map<std::string, std::function<std::string(double)>> formats{
+      {"fixed 0", [](double v) { return FormatFixed(v, 0); }},
+      {"fixed 1", [](double v) { return FormatFixed(v, 1); }},
+      {"fixed 2", [](double v) { return FormatFixed(v, 2); }},
+      {"add half", FormatIntegerAddHalf},
+      {"away", FormatIntegerAwayFromZero},
+      {"general", FormatGeneral}};
+  testing::ExpectEachRow("csv/number_formats.txt", 3, [&](const auto& cells) {
+    return formats.at(cells[0])(ValueOf(cells[1]));
+  });
+}
+
+TEST(GeneralFormat, AgreesWithTheStandardLibrary) {
+  std::vector<double> values;
+  for (int i = 0; i < 31250; ++i) values.push_back(static_cast<double>(i) * 4e-06 * 1000);
+  for (const float scale : {0.001f, 0.0123f, 0.5f, 1.7f, 0.0000371f}) {
+    for (int d = -32768; d < 32768; ++d) {
+      const double volts = static_cast<double>(static_cast<float>(static_cast<float>(d) * scale));
+      for (const double load : {50.0, 37.5}) {
+        values.insert(values.end(), {volts, volts / load, volts * 1000.0, volts / load * 1000.0});
+      }
+    }
+  }
+  std::mt19937_64 random(2026);
+  std::uniform_real_distribution<double> exponent(-7.0, 8.0);
+  for (int i = 0; i < 400000; ++i)
+    values.push_back(std::pow(10.0, exponent(random)) * (i % 2 ? -1 : 1));
+  values.insert(values.end(), {0.0, -0.0, 1e-4, 0.00009999995, 999999.5, 999999.49999, 123456.5,
+                               0.1234565, 2.5, 1e5, 1e6});
+  int wrong = 0;
+  for (const double value : values) {
+    char text[64];
+    const std::string library(
+        text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr);
+    if (FormatGeneral(value) != library && ++wrong <= 5) {
+      ADD_FAILURE() << "value " << value << " gives " << FormatGeneral(value) << ", not "
+                    << library;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+using testing::MessageOf;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+// The shorthands of the tables' inputs spelt out.
+std::string InputFromCell(const std::string& cell) {
+  std::string text = Replaced(cell, "$T", "Serial,Service Date\r\nDX2-1,2025-09-01\r\n");
+  text = Replaced(text, "$C",
+                  "Asset ID,Asset Make,Asset Model,Asset Serial,Date,Test Type,Status,Comment,"
+                  "NominalLoad");
+  return Replaced(text, "$V",
+                  "A1,\"Make\",\"Model\",\"SN1\",2026-01-02T03:04:05,Defib Pulse,Pass,\"\",50");
+}
+
+std::string PointText(const DexalCsvPoint& p) {
+  char text[96];
+  std::snprintf(text, sizeof text, "(%g %g %g)", p.timeMs, p.current, p.voltage);
+  return text;
+}
+
+std::string Described(const DexalCsvFile& file) {
+  std::string out = file.testerSerial + " " + file.serviceDate;
+  for (const DexalCsvSection& section : file.sections) {
+    out += " @" + std::to_string(section.line) + " ";
+    for (const std::string& cell : section.values) out += "[" + cell + "]";
+    if (!section.graphHeaders.empty()) {
+      out += " graph=" + section.graphHeaders[1] + " " + std::to_string(section.points.size());
+      if (!section.points.empty()) {
+        out += " " + PointText(section.points.front()) + " " + PointText(section.points.back());
+      }
+    }
+  }
+  return out;
+}
+
+// What each file reads as, or the message of its refusal.
+TEST(CsvReader, ReadsTheFilesThisProgramWritesAndRefusesOthers) {
+  for (const char* table : {"csv-reader/files.txt", "csv-reader/bad-files.txt"}) {
+    testing::ExpectEachRow(table, 2, [](const auto& cells) {
+      std::string described;
+      const std::string message = MessageOf<DexalCsvError>(
+          [&] { described = Described(CsvFileFromText(InputFromCell(cells[0]), "results.csv")); });
+      return message == "(nothing thrown)" ? described : message;
+    });
+  }
+}
+
+}  // namespace
+}  // namespace Dexal

@@ -1,0 +1,95 @@
+// Every tests/testdata/report/NAME.csv made into its report, plots and tables, compared byte
+// for byte with NAME.html, NAME.plots/, NAME.table.csv, NAME.excel.csv and
+// NAME.excel-semicolon.csv (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read them before
+// keeping them); the plot axes and the time of making over the case tables there.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "DexalVersion.h"
+#include "report/PlotAxis.h"
+#include "report/ReportFiles.h"
+#include "report/ReportText.h"
+#include "tests/support/CaseTable.h"
+#include "tests/support/TestFiles.h"
+
+namespace Dexal {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing;
+
+// 2026-03-05 08:40:00 UTC.
+constexpr std::int64_t kMadeAt = 1772700000;
+
+// The program's version stands in the golden files as @VERSION@, so that a new version number
+// does not change them.
+void ExpectGolden(const fs::path& made, const std::string& golden) {
+  std::string bytes = ReadFileBytes(made);
+  const std::string version = DEXAL_VERSION_TEXT;
+  for (std::size_t at = 0; (at = bytes.find(version, at)) != std::string::npos;) {
+    bytes.replace(at, version.size(), "@VERSION@");
+  }
+  ExpectGoldenFile(bytes, golden);
+}
+
+std::set<std::string> FileNames(const fs::path& dir) {
+  std::set<std::string> names;
+  std::error_code none;  // no folder, no names
+  for (const auto& entry : fs::directory_iterator(dir, none)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(TestDataPath("report"))) {
+    if (entry.path().extension() != ".csv" || entry.path().stem().extension() != "") continue;
+    const std::string name = entry.path().stem().string();
+    SCOPED_TRACE(name);
+    ++files;
+    const std::string golden = (entry.path().parent_path() / name).string();
+    TempDir dir;
+    for (const auto& [dialect, suffix] :
+         {std::pair{TableDialect::Rfc4180, ".table.csv"},
+          std::pair{TableDialect::Excel, ".excel.csv"},
+          std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
+      ASSERT_NO_THROW(MakeReport({entry.path(), name + ".csv", dir / "report.html", dir / "plots",
+                                  dir / "table.csv", dialect, kMadeAt}));
+      ExpectGolden(dir / "table.csv", golden + suffix);
+    }
+    ExpectGolden(dir / "report.html", golden + ".html");
+    const std::set<std::string> plots = FileNames(dir / "plots");
+    if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
+      EXPECT_EQ(plots, FileNames(golden + ".plots"));
+    }
+    for (const std::string& plot : plots) {
+      ExpectGolden(dir / "plots" / plot, golden + ".plots/" + plot);
+    }
+  }
+  EXPECT_GT(files, 0);
+}
+
+TEST(ReportParts, AxesOverRoundNumbers) {
+  ExpectEachRow("report/axes.txt", 5, [](const auto& cells) {
+    const double low = std::stod(cells[1]), high = std::stod(cells[2]);
+    const int intervals = std::stoi(cells[3]);
+    const PlotAxis axis = cells[0] == "round" ? RoundAxis(low, high, intervals)
+                                              : RoundTicksWithin(low, high, intervals);
+    std::string shown = ShortestText(axis.low) + " " + ShortestText(axis.high) + " :";
+    for (const double tick : axis.ticks) shown += " " + TickText(axis, tick);
+    return shown;
+  });
+}
+
+TEST(ReportParts, TimeOfMakingInUtc) {
+  ExpectEachRow("report/made-at.txt", 2,
+                [](const auto& cells) { return UtcTextFromSeconds(std::stoll(cells[0])); });
+}
+
+}  // namespace
+}  // namespace Dexal
