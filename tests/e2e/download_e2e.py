@@ -132,11 +132,13 @@ def matrix(points):
 
 
 def scenario_files(args):
-    """The reference scenario and its variants: its first five results with one odd result
-    third (a test type without a record, or a malformed result from e2e.json)."""
+    """The reference scenario and its variants: no results at all, and its first five results
+    with one odd result third (a test type without a record, or a malformed result from
+    e2e.json)."""
     reference = json.load(open(args.reference))
     base = reference["results"][:5]
-    files = {"reference": args.reference}
+    files = {"reference": args.reference, "empty": os.path.join(args.work, "scenario-empty.json")}
+    json.dump(dict(reference, results=[]), open(files["empty"], "w"))
     for name, result in json.load(open(os.path.join(TESTDATA, "e2e.json")))["odd"].items():
         files[name] = os.path.join(args.work, "scenario-" + re.sub(r"\W+", "-", name) + ".json")
         json.dump(dict(reference, results=base[:2] + [result] + base[2:]), open(files[name], "w"))
