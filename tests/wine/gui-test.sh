@@ -285,7 +285,8 @@ echo "PASS: Esc ends the program with exit code 0"
 report="$mingw/cli/dexal-report.exe"
 export SOURCE_DATE_EPOCH=1772700000
 cp "$here/../e2e/demo.csv" "$work/demo.csv"
-(cd "$work" && "$native/cli/dexal-report" demo.csv --html expected-report.html) ||
+native_report=$(cd "$native" && pwd)/cli/dexal-report
+(cd "$work" && "$native_report" demo.csv --html expected-report.html) ||
   fail "the native report of the demo download failed"
 printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
 # Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
