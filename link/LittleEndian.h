@@ -17,8 +17,9 @@ T LittleEndianAt(const ByteVector& bytes, std::size_t at) {
 
 template <class T>
 void StoreLittleEndian(ByteVector& out, std::size_t at, T value) {
-  for (std::size_t i = 0; i < sizeof(T); ++i)
+  for (std::size_t i = 0; i < sizeof(T); ++i) {
     out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
 }
 
 template <class T>
