@@ -1,5 +1,5 @@
-#include "DexalVersion.h"
 #include "report/HtmlReport.h"
+#include "DexalVersion.h"
 
 #include "report/ReportText.h"
 
