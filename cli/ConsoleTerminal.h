@@ -2,9 +2,6 @@
 
 #include <cstdint>
 
-#include "platform/Console.h"
-#include "platform/WideText.h"
-
 namespace Dexal {
 
 // The time of making of generated files: SOURCE_DATE_EPOCH when set (reproducible builds),

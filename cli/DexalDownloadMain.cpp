@@ -1,25 +1,26 @@
 // dexal-download: the dialog's download from a command line.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "DexalVersion.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
 #include "cli/PortListing.h"
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
+#include "platform/Console.h"
 #include "platform/OsError.h"
 #include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
 namespace {
 
-constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 1;
 
 struct Options {
@@ -103,14 +104,7 @@ static int RunProgram(int argc, char** argv) {
   list->excludes(port)->excludes(simulate)->excludes(output)->excludes(report);
   app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");
 
-  try {
-    std::vector<std::string> args = Dexal::CommandLineArguments(argc, argv);
-    std::reverse(args.begin(), args.end());
-    app.parse(args);
-  } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? 0 : kExitUsage;
-  }
+  if (const std::optional<int> status = Dexal::ParseCommandLine(app, argc, argv)) return *status;
 
   if (options.listPorts) {
     std::fputs(Dexal::PortListText(Dexal::ListConsolePorts()).c_str(), stdout);
@@ -120,7 +114,7 @@ static int RunProgram(int argc, char** argv) {
     std::fprintf(stderr,
                  "dexal-download: give --output FILE and either --port PORT or --simulate\n"
                  "Run with --help for more information.\n");
-    return kExitUsage;
+    return Dexal::kExitUsage;
   }
   return RunDownload(options);
 }

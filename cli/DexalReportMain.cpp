@@ -1,30 +1,23 @@
 // dexal-report: a downloaded CSV file as an HTML report, SVG plots and one flat table.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "DexalVersion.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleTerminal.h"
 #include "platform/Desktop.h"
+#include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
 namespace {
 
-constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 1;
 constexpr const char* kBoxCaption = "Dexal CSV report";
-
-std::string Utf8FromPath(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 // Started with no argument where there is a desktop (the "Dexal CSV report" shortcut): the
 // common open dialog asks for the CSV file, the report goes beside it as on the command line,
@@ -73,14 +66,7 @@ int RunProgram(int argc, char** argv) {
   app.footer(
       "Exit status: 0 when every file was written, 1 when the CSV file cannot be read or "
       "an output cannot be written (nothing is then left behind), 2 for a usage error.");
-  try {
-    std::vector<std::string> args = CommandLineArguments(argc, argv);
-    std::reverse(args.begin(), args.end());
-    app.parse(args);
-  } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? 0 : kExitUsage;
-  }
+  if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
   ReportRequest request;
   request.csv = PathFromUtf8(csv);

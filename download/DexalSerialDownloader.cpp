@@ -68,18 +68,19 @@ DownloadOutcome DexalSerialDownloader::Download() {
           header.TruncateFile();
           header.WriteTesterHeader(*testerInfo);
         }
-        std::uint32_t index = 0;
-        perform.betweenChunks = [&] {
-          notices.Progress(index, count.resultCount, link.BytesReceived());
+        auto progress = [&](std::uint32_t done) {
+          notices.Progress(done, count.resultCount, link.BytesReceived());
         };
+        std::uint32_t index = 0;
+        perform.betweenChunks = [&] { progress(index); };
         for (; index < count.resultCount; ++index) {
-          notices.Progress(index, count.resultCount, link.BytesReceived());
+          progress(index);
           if (!DownloadResult(perform, *this, *testerInfo, static_cast<std::uint16_t>(index))) {
             ++outcome.skipped;
           }
         }
         perform.betweenChunks = nullptr;
-        notices.Progress(count.resultCount, count.resultCount, link.BytesReceived());
+        progress(count.resultCount);
       }
     }
     if (setClock) {

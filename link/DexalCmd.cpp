@@ -1,5 +1,7 @@
 #include "link/DexalCmd.h"
 
+#include <array>
+
 #include "link/LittleEndian.h"
 
 namespace Dexal {
@@ -24,9 +26,13 @@ void DexalCmdSetRTC::SetClockFromLocal(const std::tm& local) {
 }
 
 ByteVector DexalCmdSetRTC::Payload() const {
-  ByteVector payload{0,         0, clock.month, clock.day, clock.hour, clock.minute, clock.second,
-                     clock.zero};
-  StoreWord(payload, 0, clock.year);
+  const std::array<std::uint8_t, 6> fields{clock.month,  clock.day,    clock.hour,
+                                           clock.minute, clock.second, clock.zero};
+  static_assert(sizeof clock.year + std::tuple_size_v<decltype(fields)> == kClockPayload);
+  ByteVector payload;
+  payload.reserve(kClockPayload);
+  AppendWord(payload, clock.year);
+  payload.insert(payload.end(), fields.begin(), fields.end());
   return payload;
 }
 

@@ -5,17 +5,37 @@
 #include <stdexcept>
 
 #include "link/DexalSerialLink.h"
+#include "link/DexalWire.h"
+#include "link/FrameCodec.h"
 #include "link/LittleEndian.h"
 #include "platform/CalendarTime.h"
+#include "platform/SerialPort.h"
 
 namespace Dexal {
 namespace {
+
+// How long to wait for a reply: the request's own time on the line (the line's bits per
+// millisecond rounded down) and 200 ms for the tester to answer.
+constexpr std::uint32_t ReplyTimeoutMs(std::uint32_t encodedLength) {
+  return encodedLength * kLineBitsPerByte / (kLineBaud / 1000) + 200;
+}
+static_assert(kLineBaud / 1000 == 921);
+static_assert(ReplyTimeoutMs(0) == 200 && ReplyTimeoutMs(921) == 210 &&
+              ReplyTimeoutMs(8254) == 289);
+
+static_assert(kMaxFrameData == kReplyHeader + kMaxChunk, "a frame holds a full chunk's reply");
 
 const char* const kTooShort = "Response from tester is too short";
 const char* const kNoResponse = "No response from tester. Is it connected and in Download mode?";
 
 void RequireReply(const DexalCmdBase& cmd, std::size_t minimum, const char* message) {
   if (cmd.reply.size() < minimum) throw std::runtime_error(message);
+}
+
+ByteVector IdentityPayload(std::uint16_t selector) {
+  ByteVector payload;
+  AppendWord(payload, selector);
+  return payload;
 }
 
 // "YYYY-MM-DDTHH:MM:SS" of a tester date, normalised by the C library; empty if it fails.
@@ -79,9 +99,8 @@ void DexalPerformCmd::Perform(DexalCmdBase& cmd, const ByteVector& payload, cons
 }
 
 bool DexalPerformCmd::visit(DexalCmdSerialNumber& cmd) {
-  ByteVector payload;
-  AppendWord(payload, kIdentitySerialNumber);
-  Perform(cmd, payload, " reported from tester when retrieving serial number:");
+  Perform(cmd, IdentityPayload(kIdentitySerialNumber),
+          " reported from tester when retrieving serial number:");
   RequireReply(cmd, kSerialReplySize, kTooShort);
   const auto first = cmd.reply.begin() + kSerialAt;
   const auto last = first + kSerialField - 1;
@@ -90,9 +109,8 @@ bool DexalPerformCmd::visit(DexalCmdSerialNumber& cmd) {
 }
 
 bool DexalPerformCmd::visit(DexalCmdServiceDate& cmd) {
-  ByteVector payload;
-  AppendWord(payload, kIdentityServiceDate);
-  Perform(cmd, payload, " reported from tester when retrieving calibration date:");
+  Perform(cmd, IdentityPayload(kIdentityServiceDate),
+          " reported from tester when retrieving calibration date:");
   RequireReply(cmd, kServiceDateReplySize, kTooShort);
   cmd.calibrationDate = CalendarTimeFromLocal(LocalDateFields(
       WordAt(cmd.reply, kServiceYearAt), cmd.reply[kServiceMonthAt], cmd.reply[kServiceDayAt]));

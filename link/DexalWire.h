@@ -3,9 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/FrameCodec.h"
-#include "platform/SerialPort.h"
-
 namespace Dexal {
 
 // The tester's commands, as the wire carries them. Numbers are little-endian (LittleEndian.h).
@@ -19,6 +16,7 @@ constexpr std::uint16_t kCmdEndDownload = 0x2823;
 constexpr std::uint16_t kCmdTesterIdentity = 0x2900;  // payload: the selector word below
 constexpr std::uint16_t kIdentitySerialNumber = 0;
 constexpr std::uint16_t kIdentityServiceDate = 1;
+constexpr std::size_t kIdentityPayload = 2;
 
 // Request: sequence word, code word, payload.
 constexpr std::size_t kRequestSequenceAt = 0;
@@ -59,6 +57,7 @@ constexpr std::size_t kResultCountReplySize = kResultCountAt + 4;
 
 // Result info (payload: the index as a long): info long; criteria and data sizes as words, each
 // counting its segment and the CRC behind it.
+constexpr std::size_t kResultInfoPayload = 4;
 constexpr std::size_t kInfoValueAt = kReplyHeader;
 constexpr std::size_t kCriteriaSizeAt = 14;
 constexpr std::size_t kDataSizeAt = kCriteriaSizeAt + 2;
@@ -70,18 +69,8 @@ static_assert(kResultInfoReplySize == 18);
 constexpr std::size_t kResultDataPayload = 12;
 constexpr std::uint32_t kMaxChunk = 4096;
 constexpr std::size_t kSegmentCrcSize = 4;
-static_assert(kMaxFrameData == kReplyHeader + kMaxChunk, "a frame holds a full chunk's reply");
 
 // The set-clock payload: year word, month, day, hour, minute, second and a zero byte.
 constexpr std::size_t kClockPayload = 8;
-
-// How long to wait for a reply: the request's own time on the line (the line's bits per
-// millisecond rounded down) and 200 ms for the tester to answer.
-constexpr std::uint32_t ReplyTimeoutMs(std::uint32_t encodedLength) {
-  return encodedLength * kLineBitsPerByte / (kLineBaud / 1000) + 200;
-}
-static_assert(kLineBaud / 1000 == 921);
-static_assert(ReplyTimeoutMs(0) == 200 && ReplyTimeoutMs(921) == 210 &&
-              ReplyTimeoutMs(8254) == 289);
 
 }  // namespace Dexal

@@ -18,22 +18,16 @@ void PutEscaped(ByteVector& out, std::uint8_t byte) {
 }  // namespace
 
 ByteVector EncodeFrame(const ByteVector& data) {
-  const auto length = static_cast<std::uint16_t>(data.size());
+  // The CRC covers the length and the data; everything between the markers is escaped.
+  ByteVector body;
+  body.reserve(data.size() + 6);
+  AppendWord(body, static_cast<std::uint16_t>(data.size()));
+  body.insert(body.end(), data.begin(), data.end());
+  AppendLong(body, CrcUpdate(kCrcInitial, body.data(), body.size()));
   ByteVector out;
-  out.reserve(2 * (data.size() + 6) + 2);
+  out.reserve(2 * body.size() + 2);
   out.push_back(kFrameStart);
-  std::uint32_t crc = kCrcInitial;
-  auto put = [&](std::uint8_t byte) {
-    crc = CrcUpdate(crc, byte);
-    PutEscaped(out, byte);
-  };
-  ByteVector number;
-  AppendWord(number, length);
-  for (std::uint8_t byte : number) put(byte);
-  for (std::uint8_t byte : data) put(byte);
-  number.clear();
-  AppendLong(number, crc);
-  for (std::uint8_t byte : number) PutEscaped(out, byte);
+  for (std::uint8_t byte : body) PutEscaped(out, byte);
   out.push_back(kFrameEnd);
   return out;
 }

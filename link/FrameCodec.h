@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "link/ByteVector.h"
+#include "link/Crc32.h"
 
 namespace Dexal {
 
@@ -32,7 +33,7 @@ class FrameReceiver {
 
   State state_ = State::Idle;
   bool escape_ = false;
-  std::uint32_t crc_ = 0xFFFFFFFFu;
+  std::uint32_t crc_ = kCrcInitial;
   std::uint32_t length_ = 0;
   std::size_t lengthBytes_ = 0;
   std::size_t crcBytes_ = 0;

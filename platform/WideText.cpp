@@ -118,4 +118,9 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
   return std::filesystem::path(text);
 }
 
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace Dexal

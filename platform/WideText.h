@@ -16,4 +16,7 @@ std::wstring WideTextFromUtf8(const std::string& text);
 std::filesystem::path PathFromWide(const std::wstring& text);
 std::filesystem::path PathFromUtf8(const std::string& text);
 
+// A path's text as UTF-8, for messages and names written into files.
+std::string Utf8FromPath(const std::filesystem::path& path);
+
 }  // namespace Dexal

@@ -3,28 +3,16 @@
 #include <commdlg.h>
 
 #include "platform/Desktop.h"
+#include "platform/WideText.h"
 
 namespace Dexal {
-
-namespace {
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-}  // namespace
 
 bool HasDesktopDialogs() { return true; }
 
 std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& kindName,
                                                         const std::string& pattern) {
   // The filter is pairs of texts, each ending in a NUL, and one more NUL at the end.
-  std::wstring filter = Wide(kindName) + L'\0' + Wide(pattern) + L'\0';
+  std::wstring filter = WideTextFromUtf8(kindName) + L'\0' + WideTextFromUtf8(pattern) + L'\0';
   filter += L'\0';
   wchar_t path[32768] = {};
   OPENFILENAMEW dialog{};
@@ -43,7 +31,7 @@ void CloseOwnConsole() {
 }
 
 void ShowMessageBox(const std::string& caption, const std::string& text, bool isError) {
-  MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(),
+  MessageBoxW(nullptr, WideTextFromUtf8(text).c_str(), WideTextFromUtf8(caption).c_str(),
               MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
+#include "platform/WideText.h"
 #include "report/HtmlReport.h"
 #include "report/ReportModel.h"
 #include "report/ReportText.h"
@@ -19,11 +20,6 @@ struct OutputFile {
   std::string bytes;
 };
 
-std::string PathText(const std::filesystem::path& path) {
-  const auto text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 void WriteAll(const std::vector<OutputFile>& files) {
   std::vector<std::filesystem::path> written;
   for (const OutputFile& file : files) {
@@ -34,7 +30,7 @@ void WriteAll(const std::vector<OutputFile>& files) {
     if (!out) {
       std::error_code ignored;
       for (const auto& path : written) std::filesystem::remove(path, ignored);
-      throw std::runtime_error(PathText(file.path) + ": cannot be written");
+      throw std::runtime_error(Utf8FromPath(file.path) + ": cannot be written");
     }
   }
 }
@@ -54,7 +50,7 @@ void MakeReport(const ReportRequest& request) {
   const ReportModel model = ReportModelFromCsv(file);
   std::vector<OutputFile> outputs;
   if (request.html) {
-    outputs.push_back({*request.html, HtmlReportText(model, PathText(request.csv.filename()),
+    outputs.push_back({*request.html, HtmlReportText(model, Utf8FromPath(request.csv.filename()),
                                                      UtcTextFromSeconds(request.madeAt))});
   }
   if (request.table) {
@@ -70,7 +66,7 @@ void MakeReport(const ReportRequest& request) {
     std::error_code error;
     std::filesystem::create_directories(*request.plotsDir, error);
     if (error) {
-      throw std::runtime_error(PathText(*request.plotsDir) + ": cannot make the folder (" +
+      throw std::runtime_error(Utf8FromPath(*request.plotsDir) + ": cannot make the folder (" +
                                error.message() + ")");
     }
   }

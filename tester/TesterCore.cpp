@@ -75,7 +75,7 @@ ByteVector TesterCore::ReplyData(std::uint16_t sequence, std::uint16_t code,
   const auto& id = scenario_.identity;
   switch (code) {
     case kCmdTesterIdentity: {
-      if (payload.size() != 2) return Malformed(code, sequence);
+      if (payload.size() != kIdentityPayload) return Malformed(code, sequence);
       const std::uint16_t selector = WordAt(payload, 0);
       if (selector == kIdentitySerialNumber) {
         ByteVector reply = Header(code, sequence, 0, kSerialReplySize);
@@ -108,7 +108,7 @@ ByteVector TesterCore::ReplyData(std::uint16_t sequence, std::uint16_t code,
       return reply;
     }
     case kCmdResultInfo: {
-      if (payload.size() != 4) return Malformed(code, sequence);
+      if (payload.size() != kResultInfoPayload) return Malformed(code, sequence);
       const std::uint32_t index = LongAt(payload, 0);
       if (index >= scenario_.results.size()) return Malformed(code, sequence);
       const auto& result = scenario_.results[index];
@@ -160,7 +160,7 @@ ReplyPlan TesterCore::Answer(const ByteVector& request, std::chrono::system_cloc
   RequestRecord record;
   record.number = static_cast<std::uint32_t>(requests_.size() + 1);
   record.received = now;
-  if (request.size() >= 2) record.sequence = WordAt(request, kRequestSequenceAt);
+  if (request.size() >= kRequestCodeAt) record.sequence = WordAt(request, kRequestSequenceAt);
   if (request.size() >= kRequestHeader) {
     record.code = WordAt(request, kRequestCodeAt);
     record.payload.assign(request.begin() + kRequestHeader, request.end());

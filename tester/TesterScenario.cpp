@@ -1,6 +1,7 @@
 #include "tester/TesterScenario.h"
 
 #include "link/Crc32.h"
+#include "link/DexalWire.h"
 #include "link/LittleEndian.h"
 
 namespace Dexal {
@@ -15,7 +16,7 @@ ByteVector ResultBlockFrom(const StoredResult& result, bool badCriteriaCrc, bool
   if (badCriteriaCrc) criteriaCrc = ~criteriaCrc;
   if (badDataCrc) dataCrc = ~dataCrc;
   ByteVector block;
-  block.reserve(result.criteria.size() + result.data.size() + 8);
+  block.reserve(result.criteria.size() + result.data.size() + 2 * kSegmentCrcSize);
   block.insert(block.end(), result.criteria.begin(), result.criteria.end());
   AppendLong(block, criteriaCrc);
   block.insert(block.end(), result.data.begin(), result.data.end());

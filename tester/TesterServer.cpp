@@ -28,6 +28,7 @@ bool MakeRaw(int fd, bool setSpeed) {
   cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
   tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+  static_assert(kLineBaud == 921600, "termios names the speed B921600");
   if (setSpeed && (cfsetispeed(&tio, B921600) != 0 || cfsetospeed(&tio, B921600) != 0)) {
     return false;
   }
