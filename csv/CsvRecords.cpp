@@ -68,10 +68,7 @@ void CsvRecords::ReadQuotedCell(std::string& cell) {
 CsvRecord CsvRecords::Next() {
   CsvRecord record;
   record.line = line_;
-  if (SkipLineEnd()) {
-    record.empty = true;
-    return record;
-  }
+  if (SkipLineEnd()) return record;
   while (true) {
     std::string& cell = record.cells.emplace_back();
     if (pos_ < text_.size() && text_[pos_] == '"') {

@@ -10,9 +10,8 @@ namespace Dexal {
 // One line of a CSV file split into cells (RFC 4180: a quoted cell may hold separators, doubled
 // quotes and line ends).
 struct CsvRecord {
-  std::size_t line = 0;  // where the record begins, counting from 1
-  std::vector<std::string> cells;
-  bool empty = false;  // nothing at all between the line ends
+  std::size_t line = 0;            // where the record begins, counting from 1
+  std::vector<std::string> cells;  // none for an empty line
 };
 
 // Walks the text of a CSV file record by record. Lines end with CR LF; a lone LF is taken as a
@@ -23,7 +22,6 @@ class CsvRecords {
 
   [[nodiscard]] bool AtEnd() const { return pos_ >= text_.size(); }
   [[nodiscard]] std::size_t Line() const { return line_; }
-  [[nodiscard]] const std::string& FileName() const { return fileName_; }
 
   // The next record; throws DexalCsvError when the text ends inside a quoted cell or a closing
   // quote is followed by anything but a separator or a line end.

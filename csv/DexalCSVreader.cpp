@@ -1,45 +1,35 @@
 #include "csv/DexalCSVreader.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <fstream>
 #include <limits>
+#include <optional>
 
 #include "csv/CsvRecords.h"
 #include "csv/DexalCsvError.h"
+#include "csv/DexalCsvLayout.h"
+#include "csv/DexalNumberFormat.h"
 
 namespace Dexal {
 namespace {
 
-constexpr std::array<std::string_view, kCommonColumns> kCommonHeaders = {
-    "Asset ID",  "Asset Make", "Asset Model", "Asset Serial", "Date",
-    "Test Type", "Status",     "Comment",     "NominalLoad"};
-
 bool IsGraphHeader(const CsvRecord& record) {
-  const auto& c = record.cells;
-  return c.size() == 3 && c[0] == "Time (ms)" &&
-         ((c[1] == "Current (A)" && c[2] == "Voltage (V)") ||
-          (c[1] == "Current (mA)" && c[2] == "Voltage (mV)"));
+  return std::ranges::equal(record.cells, kDefibGraphHeaders) ||
+         std::ranges::equal(record.cells, kPacerGraphHeaders);
 }
 
 bool IsSectionHeader(const CsvRecord& record) {
-  if (record.cells.size() < kCommonColumns) return false;
-  for (std::size_t i = 0; i < kCommonColumns; ++i) {
-    if (record.cells[i] != kCommonHeaders[i]) return false;
-  }
-  return true;
+  return record.cells.size() >= kCommonColumns &&
+         std::equal(kCommonHeaders.begin(), kCommonHeaders.end(), record.cells.begin());
 }
 
 // A graph cell: a number as the writer writes it, or empty for a value it had no text for.
 bool NumberFromCell(std::string_view cell, double& value) {
-  if (cell.empty()) {
-    value = std::numeric_limits<double>::quiet_NaN();
-    return true;
-  }
-  const char* end = cell.data() + cell.size();
-  const auto result = std::from_chars(cell.data(), end, value);
-  return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+  const std::optional<double> number =
+      cell.empty() ? std::numeric_limits<double>::quiet_NaN() : NumberFromText(cell);
+  value = number.value_or(0.0);
+  return number.has_value();
 }
 
 bool PointFromLine(std::string_view line, DexalCsvPoint& point) {
@@ -104,14 +94,14 @@ class FileReader {
     const std::string cut = "the file ends inside the result section that begins on line " +
                             std::to_string(section.line);
     CsvRecord values = NextOrFail(cut);
-    if (values.empty || values.cells.size() != section.headers.size()) {
+    if (values.cells.size() != section.headers.size()) {
       records_.Fail(values.line, "the value line has " + std::to_string(values.cells.size()) +
                                      " cells, its header line " +
                                      std::to_string(section.headers.size()));
     }
     section.values = std::move(values.cells);
     CsvRecord next = NextOrFail(cut);
-    if (next.empty) return section;
+    if (next.cells.empty()) return section;
     if (!IsGraphHeader(next)) {
       records_.Fail(next.line,
                     "expected an empty line or the graph header \"Time (ms),Current "

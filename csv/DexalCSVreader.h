@@ -32,9 +32,6 @@ struct DexalCsvFile {
   std::vector<DexalCsvSection> sections;
 };
 
-// The number of common columns that begin every section's header and value lines.
-constexpr std::size_t kCommonColumns = 9;
-
 // Reads the text of a file this program wrote; `fileName` names it in the messages. Throws
 // DexalCsvError "FILE:LINE: what is wrong" for anything else.
 DexalCsvFile CsvFileFromText(std::string_view text, const std::string& fileName);

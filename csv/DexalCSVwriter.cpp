@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "csv/DexalCsvLayout.h"
 #include "csv/DexalCsvText.h"
 #include "csv/DexalDisplayNames.h"
 #include "csv/DexalNumberFormat.h"
@@ -65,7 +66,7 @@ void AppendCell(std::string& out, const Cell& cell) {
 // column is left out, header and value, when the record holds no pulse.
 template <class Record>
 struct Column {
-  const char* header;
+  std::string_view header;
   Cell (*cell)(const Record&);
   bool pulse = false;
 };
@@ -106,15 +107,19 @@ void AppendLine(std::string& out, const std::string& separator, const Columns<Re
 const Columns<DexalResult>& CommonColumns() {
   using R = DexalResult;
   static const Columns<R> columns = {
-      {"Asset ID", [](const R& r) { return Text(r.assetId); }},
-      {"Asset Make", [](const R& r) { return Quoted(r.assetMake); }},
-      {"Asset Model", [](const R& r) { return Quoted(r.assetModel); }},
-      {"Asset Serial", [](const R& r) { return Quoted(r.assetSerial); }},
-      {"Date", [](const R& r) { return Text(StringFromDateTime(r.testDate)); }},
-      {"Test Type", [](const R& r) { return Text(StringFromTestType(r.testType)); }},
-      {"Status", [](const R& r) { return Text(StringFromPassFail(Verdict(r.status))); }},
-      {"Comment", [](const R& r) { return Quoted(r.comment); }},
-      {"NominalLoad", [](const R& r) { return Text(std::to_string(r.nominalLoad)); }},
+      {kCommonHeaders[kAssetIdColumn], [](const R& r) { return Text(r.assetId); }},
+      {kCommonHeaders[kAssetMakeColumn], [](const R& r) { return Quoted(r.assetMake); }},
+      {kCommonHeaders[kAssetModelColumn], [](const R& r) { return Quoted(r.assetModel); }},
+      {kCommonHeaders[kAssetSerialColumn], [](const R& r) { return Quoted(r.assetSerial); }},
+      {kCommonHeaders[kDateColumn],
+       [](const R& r) { return Text(StringFromDateTime(r.testDate)); }},
+      {kCommonHeaders[kTestTypeColumn],
+       [](const R& r) { return Text(StringFromTestType(r.testType)); }},
+      {kCommonHeaders[kStatusColumn],
+       [](const R& r) { return Text(StringFromPassFail(Verdict(r.status))); }},
+      {kCommonHeaders[kCommentColumn], [](const R& r) { return Quoted(r.comment); }},
+      {kCommonHeaders[kNominalLoadColumn],
+       [](const R& r) { return Text(std::to_string(r.nominalLoad)); }},
   };
   return columns;
 }
@@ -383,8 +388,11 @@ void DexalCSVwriter::EndLine() { pending += kLineEnd; }
 void DexalCSVwriter::GraphLines(const DexalProfile* profile, float loadOhms, PulseKind kind) {
   if (profile == nullptr || !outputGraphPoints) return;
   const bool pacer = kind == PulseKind::Pacer;
-  pending += "Time (ms)" + separator + (pacer ? "Current (mA)" : "Current (A)") + separator +
-             (pacer ? "Voltage (mV)" : "Voltage (V)");
+  const GraphHeaders& headers = pacer ? kPacerGraphHeaders : kDefibGraphHeaders;
+  for (std::size_t i = 0; i < headers.size(); ++i) {
+    if (i > 0) pending += separator;
+    pending += headers[i];
+  }
   EndLine();
   const double load = loadOhms;
   // One line at a time in a buffer of its own: appending cell by cell costs more than the

@@ -166,4 +166,12 @@ std::string FormatGeneral(double value) {
   return out;
 }
 
+std::optional<double> NumberFromText(std::string_view text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace Dexal

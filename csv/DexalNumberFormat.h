@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace Dexal {
 
@@ -28,5 +30,9 @@ void AppendGeneral(std::string& out, double value);
 constexpr std::size_t kGeneralTextSize = 32;
 char* WriteGeneral(char* first, double value);
 std::string FormatGeneral(double value);
+
+// The whole text read as a finite decimal number such as -12, 0.50 or 1e-05; nothing for any
+// other text, the empty text included.
+std::optional<double> NumberFromText(std::string_view text);
 
 }  // namespace Dexal

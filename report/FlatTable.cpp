@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string_view>
 
 namespace Dexal {
 namespace {
@@ -10,12 +11,12 @@ class TableWriter {
  public:
   explicit TableWriter(char separator) : separator_(separator) {}
 
-  void Row(std::initializer_list<const std::string*> cells) {
+  void Row(std::initializer_list<std::string_view> cells) {
     bool first = true;
-    for (const std::string* cell : cells) {
+    for (const std::string_view cell : cells) {
       if (!first) out_ += separator_;
       first = false;
-      Cell(*cell);
+      Cell(cell);
     }
     out_ += "\r\n";
   }
@@ -23,9 +24,9 @@ class TableWriter {
   std::string out_;
 
  private:
-  void Cell(const std::string& text) {
+  void Cell(std::string_view text) {
     const char special[] = {separator_, '"', '\r', '\n', '\0'};
-    if (text.find_first_of(special) == std::string::npos) {
+    if (text.find_first_of(special) == std::string_view::npos) {
       out_ += text;
       return;
     }
@@ -46,17 +47,14 @@ std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
   const bool semicolon = dialect == TableDialect::ExcelSemicolon;
   TableWriter table(semicolon ? ';' : ',');
   if (dialect != TableDialect::Rfc4180) table.out_ += "\xEF\xBB\xBF";
-  const std::string names[] = {"Tester Serial", "Asset ID",    "Asset Make", "Asset Model",
-                               "Asset Serial",  "Date",        "Test Type",  "Status",
-                               "Comment",       "Measurement", "Value",      "Unit"};
-  table.Row({&names[0], &names[1], &names[2], &names[3], &names[4], &names[5], &names[6], &names[7],
-             &names[8], &names[9], &names[10], &names[11]});
+  table.Row({"Tester Serial", "Asset ID", "Asset Make", "Asset Model", "Asset Serial", "Date",
+             "Test Type", "Status", "Comment", "Measurement", "Value", "Unit"});
   for (const ReportResult& r : model.results) {
     for (const ReportMeasurement& m : r.measurements) {
       std::string value = m.value;
       if (semicolon && m.isNumber) std::replace(value.begin(), value.end(), '.', ',');
-      table.Row({&model.testerSerial, &r.assetId, &r.assetMake, &r.assetModel, &r.assetSerial,
-                 &r.date, &r.testType, &r.status, &r.comment, &m.name, &value, &m.unit});
+      table.Row({model.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
+                 r.testType, r.status, r.comment, m.name, value, m.unit});
     }
   }
   return std::move(table.out_);

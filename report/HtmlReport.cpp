@@ -105,8 +105,7 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   text.title =
       "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
   for (const ReportMeasurement& m : result.measurements) {
-    if (m.isNumber && m.unit == "ms" && m.name.size() >= 11 &&
-        m.name.compare(m.name.size() - 11, 11, "Pulse Width") == 0) {
+    if (m.isNumber && m.unit == "ms" && m.name.ends_with("Pulse Width")) {
       text.widthLabel = m.value + " ms";
     }
   }

@@ -130,10 +130,9 @@ void Legend(std::string& svg) {
 std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
                          bool standalone) {
   const auto& points = section.points;
-  const std::string currentUnit =
-      UnitOf(section.graphHeaders.size() == 3 ? section.graphHeaders[1] : "");
-  const std::string voltageUnit =
-      UnitOf(section.graphHeaders.size() == 3 ? section.graphHeaders[2] : "");
+  // A section with points has the three graph headers; they title the axes.
+  const std::string& currentTitle = section.graphHeaders.at(1);
+  const std::string& voltageTitle = section.graphHeaders.at(2);
   const PulseWindow window = PulseWindowFromPoints(points);
 
   std::string svg;
@@ -172,13 +171,12 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
   Text(svg, (widthFrom + std::min(widthTo, kRight)) / 2, kTop + 12, "middle", "width " + widthLabel,
        " fill=\"#7a6000\"");
 
-  ValueAxis(svg, voltageAxis, yv, true, "Voltage (" + voltageUnit + ")", kVoltageColour, "vtick");
+  ValueAxis(svg, voltageAxis, yv, true, voltageTitle, kVoltageColour, "vtick");
   TimeAxis(svg, timeAxis, x);
   if (hasCurrent) {
     const PlotAxis currentAxis = RoundAxis(iLow, iHigh, 5);
     const Scale yi{currentAxis.low, currentAxis.high, kBottom, kTop};
-    ValueAxis(svg, currentAxis, yi, false, "Current (" + currentUnit + ")", kCurrentColour,
-              "itick");
+    ValueAxis(svg, currentAxis, yi, false, currentTitle, kCurrentColour, "itick");
     svg += "<polyline class=\"current\" fill=\"none\" stroke=\"" + std::string(kCurrentColour) +
            "\" stroke-width=\"1\" stroke-dasharray=\"4 3\" points=\"" +
            CurvePoints(points, &DexalCsvPoint::current, x, yi) + "\"/>\n";
@@ -193,8 +191,8 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
          "\" r=\"4\" fill=\"none\" stroke=\"#c00\" stroke-width=\"1.5\"/>\n";
   const bool rightSide = px < (kLeft + kRight) / 2;
   Text(svg, px + (rightSide ? 8 : -8), py + (peak.voltage >= 0 ? 4 : -2),
-       rightSide ? "start" : "end", "peak " + ShortestText(peak.voltage) + " " + voltageUnit,
-       " fill=\"#c00\"");
+       rightSide ? "start" : "end",
+       "peak " + ShortestText(peak.voltage) + " " + UnitOf(voltageTitle), " fill=\"#c00\"");
   return svg + "</svg>\n";
 }
 

@@ -14,16 +14,17 @@ constexpr double kMinimumMarginMs = 0.1;
 
 PulseWindow PulseWindowFromPoints(const std::vector<DexalCsvPoint>& points) {
   PulseWindow w;
+  std::size_t lowest = 0, highest = 0;  // of the voltages
   for (std::size_t i = 0; i < points.size(); ++i) {
     const double v = points[i].voltage;
     if (std::isnan(v) || !std::isfinite(points[i].timeMs)) continue;
     if (!w.found) {
       w.found = true;
-      w.peak = w.lowest = w.highest = i;
+      w.peak = lowest = highest = i;
       continue;
     }
-    if (v < points[w.lowest].voltage) w.lowest = i;
-    if (v > points[w.highest].voltage) w.highest = i;
+    if (v < points[lowest].voltage) lowest = i;
+    if (v > points[highest].voltage) highest = i;
     if (std::fabs(v) > std::fabs(points[w.peak].voltage)) w.peak = i;
   }
   if (!w.found) return w;
@@ -41,8 +42,8 @@ PulseWindow PulseWindowFromPoints(const std::vector<DexalCsvPoint>& points) {
     }
   }
   // Keep both extremes in view, wherever they lie.
-  const std::size_t from = std::min({w.first, w.lowest, w.highest});
-  const std::size_t to = std::max({w.last, w.lowest, w.highest});
+  const std::size_t from = std::min({w.first, lowest, highest});
+  const std::size_t to = std::max({w.last, lowest, highest});
   const double span = points[to].timeMs - points[from].timeMs;
   const double margin = std::max(span * kMarginShare, kMinimumMarginMs);
   w.startMs = std::max(points[from].timeMs - margin, earliest);

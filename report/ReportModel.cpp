@@ -1,15 +1,14 @@
 #include "report/ReportModel.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <map>
 #include <tuple>
 
+#include "csv/DexalCsvLayout.h"
+#include "csv/DexalNumberFormat.h"
+
 namespace Dexal {
 namespace {
-
-enum Common { kAssetId, kMake, kModel, kSerial, kDate, kTestType, kStatus, kComment, kLoad };
 
 bool IsPulseTestType(const std::string& type) {
   return type == "Defib Pulse" || type == "Defib Charge" || type == "Defib Cardiac Sync Time" ||
@@ -36,13 +35,13 @@ bool IsUnitWord(const std::string& text) {
 // "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ".
 void SplitValue(const std::string& cell, ReportMeasurement& m) {
   m.value = cell;
-  m.isNumber = IsPlainNumber(cell);
+  m.isNumber = NumberFromText(cell).has_value();
   if (m.isNumber || !m.unit.empty()) return;
   const std::size_t blank = cell.find(' ');
   if (blank == std::string::npos) return;
   const std::string number = cell.substr(0, blank);
   const std::string unit = cell.substr(blank + 1);
-  if (IsPlainNumber(number) && IsUnitWord(unit)) {
+  if (NumberFromText(number) && IsUnitWord(unit)) {
     m.value = number;
     m.unit = unit;
     m.isNumber = true;
@@ -54,16 +53,16 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   ReportResult r;
   r.position = position;
   r.section = &section;
-  r.assetId = v[kAssetId];
-  r.assetMake = v[kMake];
-  r.assetModel = v[kModel];
-  r.assetSerial = v[kSerial];
-  r.date = v[kDate];
-  r.testType = v[kTestType];
-  r.status = v[kStatus];
-  r.comment = v[kComment];
-  r.carriesPulse = IsPulseTestType(r.testType) || !section.points.empty();
-  for (std::size_t i = kLoad; i < v.size(); ++i) {
+  r.assetId = v[kAssetIdColumn];
+  r.assetMake = v[kAssetMakeColumn];
+  r.assetModel = v[kAssetModelColumn];
+  r.assetSerial = v[kAssetSerialColumn];
+  r.date = v[kDateColumn];
+  r.testType = v[kTestTypeColumn];
+  r.status = v[kStatusColumn];
+  r.comment = v[kCommentColumn];
+  r.carriesPulse = IsPulseTestType(r.testType);
+  for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
     ReportMeasurement& m = r.measurements.emplace_back();
     SplitHeader(section.headers[i], m);
     SplitValue(v[i], m);
@@ -81,14 +80,6 @@ std::string OverallStatus(const std::vector<const ReportResult*>& results) {
 }
 
 }  // namespace
-
-bool IsPlainNumber(const std::string& text) {
-  if (text.empty()) return false;
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), end, value);
-  return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
-}
 
 ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
   ReportModel model;

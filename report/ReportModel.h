@@ -42,7 +42,4 @@ struct ReportModel {
 
 ReportModel ReportModelFromCsv(const DexalCsvFile& file);
 
-// True when the whole text is a finite decimal number such as -12, 0.50 or 1e-05.
-bool IsPlainNumber(const std::string& text);
-
 }  // namespace Dexal

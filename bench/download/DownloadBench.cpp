@@ -1,7 +1,6 @@
 // The whole download against the emulator on a pseudo-terminal: paced at 921600 baud against the
 // ideal time of its bytes on the wire, unpaced results per second, and the peak memory of the
 // dexal-download process.
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -10,15 +9,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "download/DexalNotices.h"
+#include "bench/BenchProcess.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/WideText.h"
 #include "tester/ScenarioJson.h"
 #include "tester/TesterServer.h"
-
-extern char** environ;
 
 namespace Dexal {
 namespace {
@@ -28,14 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kBitsPerByte = 10.0;
 constexpr double kBaud = 921600.0;
-
-class CountingNotices : public DexalNotices {
- public:
-  void Notify(const std::string& caption, const std::string& text, NoticeKind) override {
-    last = "[" + caption + "] " + text;
-  }
-  std::string last;
-};
 
 struct Run {
   double seconds = 0;
@@ -51,7 +41,7 @@ Run DownloadOnce(const TesterScenario& scenario, bool pace, bool graphPoints,
     std::fprintf(stderr, "cannot start the emulator: %s\n", error.c_str());
     return {};
   }
-  CountingNotices notices;
+  LastNotice notices;
   DexalSerialDownloader downloader(WideTextFromUtf8(server.PortPath()), output.wstring(), notices);
   downloader.outputGraphPoints = graphPoints;
   const auto start = Clock::now();
@@ -59,7 +49,7 @@ Run DownloadOnce(const TesterScenario& scenario, bool pace, bool graphPoints,
   Run run;
   run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   run.bytesOnWire = downloader.link.BytesSent() + downloader.link.BytesReceived();
-  run.complete = notices.last == "[Download] Download complete";
+  run.complete = notices.Complete();
   if (!run.complete) std::fprintf(stderr, "download failed: %s\n", notices.last.c_str());
   server.Stop();
   return run;
@@ -71,33 +61,23 @@ long PeakMemoryKiB(const std::string& program, const TesterScenario& scenario,
   TesterServer server(scenario, {"", false});
   std::string error;
   if (!server.Start(error)) return -1;
-  const std::string out = output.string();
-  std::vector<std::string> args{program,    "--port", server.PortPath(),
-                                "--output", out,      "--graph-points"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const pid_t pid =
+      Spawn({program, "--port", server.PortPath(), "--output", output.string(), "--graph-points"});
+  if (pid < 0) return -1;
   int status = 0;
   rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return -1;
-  }
+  if (wait4(pid, &status, 0, &usage) != pid || !ExitedWithZero(status)) return -1;
   server.Stop();
   return usage.ru_maxrss;
 }
 
 // Wall time of one run of a program with the given arguments; negative when it fails.
 double ProgramSeconds(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
   const auto start = Clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const pid_t pid = Spawn(std::move(args));
+  if (pid < 0) return -1;
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (waitpid(pid, &status, 0) != pid || !ExitedWithZero(status)) return -1;
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

@@ -6,7 +6,6 @@
 //
 //   soak_download --download PATH [--results N] [--downloads M] [--limit-mb X] [--no-memory]
 #include <dirent.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,14 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "download/DexalNotices.h"
+#include "bench/BenchProcess.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/WideText.h"
 #include "tester/ScenarioJson.h"
 #include "tester/TesterCore.h"
 #include "tester/TesterServer.h"
-
-extern char** environ;
 
 namespace Dexal {
 namespace {
@@ -40,14 +37,6 @@ struct Options {
   int downloads = 200;
   double limitMb = 20.0;
   bool memory = true;
-};
-
-class LastNotice final : public DexalNotices {
- public:
-  void Notify(const std::string& caption, const std::string& text, NoticeKind) override {
-    last = "[" + caption + "] " + text;
-  }
-  std::string last;
 };
 
 TesterScenario Repeated(const TesterScenario& base, std::size_t count) {
@@ -89,13 +78,9 @@ bool LongDownload(const Options& options, const TesterScenario& base, const fs::
     std::fprintf(stderr, "cannot start the emulator: %s\n", error.c_str());
     return false;
   }
-  std::vector<std::string> args{options.download, "--port",        server.PortPath(),
-                                "--output",       output.string(), "--graph-points"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, options.download.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+  const pid_t pid = Spawn({options.download, "--port", server.PortPath(), "--output",
+                           output.string(), "--graph-points"});
+  if (pid < 0) {
     std::fprintf(stderr, "cannot start %s\n", options.download.c_str());
     return false;
   }
@@ -114,7 +99,7 @@ bool LongDownload(const Options& options, const TesterScenario& base, const fs::
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   server.Stop();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (!ExitedWithZero(status)) {
     std::fprintf(stderr, "FAIL: the long download did not complete\n");
     return false;
   }
@@ -159,7 +144,7 @@ bool ManyDownloads(const Options& options, const TesterScenario& base, const fs:
                                      notices);
     downloader.outputGraphPoints = i % 2 == 0;
     downloader.Download();
-    if (notices.last != "[Download] Download complete") {
+    if (!notices.Complete()) {
       std::fprintf(stderr, "FAIL: download %d ended with %s\n", i + 1, notices.last.c_str());
       return false;
     }
