@@ -78,7 +78,7 @@ soak: release
 # The fault matrix as a table in docs/reliability.md.
 reliability: release
 	python3 tests/e2e/download_e2e.py --download build/release/cli/dexal-download \
-	  --sim build/release/tester/dexal-tester-sim --golden tests/e2e/demo.csv \
+	  --sim build/release/tester/dexal-tester-sim --golden tests/testdata/download/demo.csv \
 	  --reference tester/scenarios/reference.json --work build/reliability \
 	  --report docs/reliability.md
 
@@ -104,7 +104,7 @@ dist: release windows deps-package
 # The packages checked as a user gets them; nothing is installed on this machine.
 package-test: dist windows-test
 	tests/package/check-deb.sh dist/dexal-csv-downloader_$(VERSION)_amd64.deb $(VERSION) \
-	  tests/e2e/demo.csv build/package-test/deb
+	  tests/testdata/download/demo.csv build/package-test/deb
 	tests/package/check-windows-install.sh dist/DexalCSVDownloader-$(VERSION)-setup.exe \
 	  dist/DexalCSVDownloader-$(VERSION)-win64.zip $(VERSION) build/release \
 	  build/mingw/tests/shell/winspy.exe build/package-test/windows

@@ -2,13 +2,13 @@
 // byte says how many of the rest form the criteria segment. Decoding may refuse the input with
 // a standard exception; anything else escaping, a crash, or a profile that contradicts its own
 // samples is a fault.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 
+#include "fuzz/ProfileChecks.h"
 #include "link/DexalCmd.h"
 #include "results/CreateResult.h"
 #include "results/DexalResultDecoder.h"
@@ -17,21 +17,6 @@
 namespace {
 
 using namespace Dexal;
-
-// A width is never negative nor longer than the capture (allowing for its single precision).
-bool WidthFits(float width, std::size_t count) {
-  return width >= 0.0f && width <= static_cast<double>(count) / 250000.0 * (1.0 + 1e-6);
-}
-
-void CheckProfile(const DexalProfile* profile) {
-  if (profile == nullptr || profile->samples.empty()) return;
-  const std::size_t count = profile->samples.size();
-  if (count < kMinSampleCount || count > kMaxSampleCount) std::abort();
-  if (profile->sampleCount != count) std::abort();
-  if (!profile->points.empty() && profile->points.size() != count) std::abort();
-  if (profile->peakVoltage < 0.0f) std::abort();
-  if (!WidthFits(profile->pulseWidth, count)) std::abort();
-}
 
 // The profile of whichever pulse record it is, after decoding got as far as it could.
 const DexalProfile* ProfileOf(const DexalResult& record) {
@@ -61,6 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const std::exception&) {
     // Refused: the record keeps what was read before the failure.
   }
-  if (record) CheckProfile(ProfileOf(*record));
+  const DexalProfile* profile = record ? ProfileOf(*record) : nullptr;
+  if (profile != nullptr && !profile->samples.empty()) {
+    fuzzing::CheckProfile(*profile, profile->samples.size());
+  }
   return 0;
 }

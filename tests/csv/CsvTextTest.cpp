@@ -18,6 +18,7 @@
 #include "csv/DexalNumberFormat.h"
 #include "tests/support/CaseTable.h"
 #include "tests/support/Expect.h"
+#include "tests/support/TestFiles.h"
 
 namespace Dexal {
 namespace {
@@ -78,23 +79,16 @@ TEST(GeneralFormat, AgreesWithTheStandardLibrary) {
 }
 
 using testing::MessageOf;
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
+using testing::ReplaceAll;
 
 // The shorthands of the tables' inputs spelt out.
 std::string InputFromCell(const std::string& cell) {
-  std::string text = Replaced(cell, "$T", "Serial,Service Date\r\nDX2-1,2025-09-01\r\n");
-  text = Replaced(text, "$C",
-                  "Asset ID,Asset Make,Asset Model,Asset Serial,Date,Test Type,Status,Comment,"
-                  "NominalLoad");
-  return Replaced(text, "$V",
-                  "A1,\"Make\",\"Model\",\"SN1\",2026-01-02T03:04:05,Defib Pulse,Pass,\"\",50");
+  std::string text = ReplaceAll(cell, "$T", "Serial,Service Date\r\nDX2-1,2025-09-01\r\n");
+  text = ReplaceAll(text, "$C",
+                    "Asset ID,Asset Make,Asset Model,Asset Serial,Date,Test Type,Status,Comment,"
+                    "NominalLoad");
+  return ReplaceAll(text, "$V",
+                    "A1,\"Make\",\"Model\",\"SN1\",2026-01-02T03:04:05,Defib Pulse,Pass,\"\",50");
 }
 
 std::string PointText(const DexalCsvPoint& p) {

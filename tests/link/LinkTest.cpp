@@ -26,15 +26,6 @@ namespace {
 
 using namespace testing;
 
-// Feeds bytes to the receiver and returns the data of every frame it accepts.
-std::vector<ByteVector> Receive(FrameReceiver& receiver, const ByteVector& wire) {
-  std::vector<ByteVector> frames;
-  for (std::uint8_t byte : wire) {
-    if (receiver.Feed(byte)) frames.push_back(receiver.Data());
-  }
-  return frames;
-}
-
 TEST(FrameCodec, CaseTableAndLimits) {
   const ByteVector good = BytesFromHex("FA 03 00 10 20 30 4C C5 06 D1 FB");
   for (const auto& row : testing::ReadCaseTable("link/frames.txt", 3)) {
@@ -47,17 +38,17 @@ TEST(FrameCodec, CaseTableAndLimits) {
       EXPECT_EQ(EncodeFrame(data), wire);
     }
     if (kind == "drop") {
-      EXPECT_TRUE(Receive(receiver, wire).empty());
+      EXPECT_TRUE(ReceiveFrames(receiver, wire).empty());
       EXPECT_TRUE(receiver.Data().empty()) << "a dropped frame leaves nothing behind";
-      EXPECT_EQ(Receive(receiver, good), std::vector<ByteVector>{BytesFromHex("10 20 30")});
+      EXPECT_EQ(ReceiveFrames(receiver, good), std::vector<ByteVector>{BytesFromHex("10 20 30")});
     } else {
-      EXPECT_EQ(Receive(receiver, wire), std::vector<ByteVector>{data});
+      EXPECT_EQ(ReceiveFrames(receiver, wire), std::vector<ByteVector>{data});
     }
   }
   // Lengths up to 4104 are taken, longer ones dropped.
   FrameReceiver receiver;
-  EXPECT_EQ(Receive(receiver, EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
-  EXPECT_TRUE(Receive(receiver, EncodeFrame(ByteVector(4105, 0x55))).empty());
+  EXPECT_EQ(ReceiveFrames(receiver, EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
+  EXPECT_TRUE(ReceiveFrames(receiver, EncodeFrame(ByteVector(4105, 0x55))).empty());
 }
 
 std::optional<ByteVector> Silent(const Request&) { return std::nullopt; }

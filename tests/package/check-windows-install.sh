@@ -16,8 +16,7 @@ rm -rf "$work" && mkdir -p "$work"
 export TZ=UTC
 com=com9 sim_pid="" xvfb_pid=""
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  sim_pid=""
+  stop_sim
   rm -f "$WINEPREFIX/dosdevices/$com"
 }
 fail() {
@@ -70,10 +69,7 @@ done
 echo "PASS: silent install of $(basename "$setup"): files, shortcuts, uninstall key, versions"
 
 # The installed dialog program shows its window on a virtual display.
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb 1024x768x24
 # A Wine session started without a display cannot open windows: start a new one.
 timeout 30 wineserver -k >/dev/null 2>&1
 start_wineserver
@@ -97,12 +93,8 @@ xvfb_pid=""
 echo "PASS: the installed dialog program shows its window (installed-dialog.png)"
 
 # The installed command line against the emulator, compared with the native program.
-start_sim
-timeout 120 "$native/cli/dexal-download" --port "$pty" --output "$work/native.csv" \
-  >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
-cleanup
-start_sim
-ln -sf "$pty" "$WINEPREFIX/dosdevices/$com"
+native_download -- --output "$work/native.csv"
+start_sim_at "$WINEPREFIX/dosdevices/$com"
 timeout 300 wine "C:\\Program Files\\Dexal CSV downloader\\dexal-download.exe" --port COM9 \
   --output "$(winepath -w "$work/installed.csv")" >"$work/installed.log" 2>&1 ||
   fail "the installed dexal-download.exe failed: $(cat "$work/installed.log")"

@@ -1,7 +1,5 @@
 #include "tests/support/EmulatedDownload.h"
 
-#include <regex>
-
 #include "download/DexalNotices.h"
 #include "download/DexalSerialDownloader.h"
 #include "tests/support/FakeSerialPort.h"
@@ -11,10 +9,6 @@ namespace Dexal::testing {
 
 namespace {
 
-std::string OneLine(const std::string& text) {
-  return std::regex_replace(text, std::regex("\n"), "\\n");
-}
-
 class RecordedNotices final : public DexalNotices {
  public:
   explicit RecordedNotices(std::string& lines) : lines_(lines) {}
@@ -22,9 +16,11 @@ class RecordedNotices final : public DexalNotices {
     const char* kindName = kind == NoticeKind::Information ? "information"
                            : kind == NoticeKind::Warning   ? "warning"
                                                            : "error";
-    lines_ += std::string(kindName) + " [" + caption + "] " + OneLine(text) + "\n";
+    lines_ += std::string(kindName) + " [" + caption + "] " + ReplaceAll(text, "\n", "\\n") + "\n";
   }
-  void Warn(const std::string& text) override { lines_ += "warning: " + OneLine(text) + "\n"; }
+  void Warn(const std::string& text) override {
+    lines_ += "warning: " + ReplaceAll(text, "\n", "\\n") + "\n";
+  }
 
  private:
   std::string& lines_;

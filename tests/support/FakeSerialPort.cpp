@@ -57,7 +57,7 @@ bool FakeSerialPort::Read(std::uint8_t* buffer, std::size_t capacity, std::size_
     ticks_.now += wait;
     MoveArrived();
   }
-  received = std::min({capacity, readChunkLimit, ready_.size()});
+  received = std::min({capacity, kReadChunkLimit, ready_.size()});
   std::copy_n(ready_.begin(), received, buffer);
   ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(received));
   return true;

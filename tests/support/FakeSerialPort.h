@@ -38,7 +38,6 @@ class FakeSerialPort final : public SerialPort {
   void Deliver(const ByteVector& bytes, std::uint32_t afterMs = 0);
 
   Peer peer;
-  std::size_t readChunkLimit = 8248;  // the most one read returns
 
   PortOpenResult::Stage failOpenAt = PortOpenResult::Stage::Ok;
   int writeFailures = 0;     // the next N writes fail
@@ -52,6 +51,7 @@ class FakeSerialPort final : public SerialPort {
     std::uint32_t at;
     ByteVector bytes;
   };
+  static constexpr std::size_t kReadChunkLimit = 8248;  // the most one read returns
   FakeTicks& ticks_;
   bool open_ = false;
   std::deque<Pending> pending_;

@@ -12,11 +12,17 @@ ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t s
   return out;
 }
 
+std::vector<ByteVector> ReceiveFrames(FrameReceiver& receiver, const ByteVector& wire) {
+  std::vector<ByteVector> frames;
+  for (std::uint8_t byte : wire) {
+    if (receiver.Feed(byte)) frames.push_back(receiver.Data());
+  }
+  return frames;
+}
+
 ByteVector ScriptedPeer::operator()(const ByteVector& written) {
   ByteVector out;
-  for (std::uint8_t byte : written) {
-    if (!receiver_.Feed(byte)) continue;
-    const ByteVector& data = receiver_.Data();
+  for (const ByteVector& data : ReceiveFrames(receiver_, written)) {
     Request request;
     if (data.size() >= 4) {
       request.sequence = GetWord(data, 0);

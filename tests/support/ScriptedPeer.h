@@ -21,6 +21,9 @@ struct Request {
   ByteVector payload;
 };
 
+// Feeds the bytes to the receiver; the data of every frame it accepts, in order.
+std::vector<ByteVector> ReceiveFrames(FrameReceiver& receiver, const ByteVector& wire);
+
 // Reply data for a request: code, sequence, status, status2 and payload, little-endian.
 ByteVector ReplyData(std::uint16_t code, std::uint16_t sequence, std::uint16_t status = 0,
                      const ByteVector& payload = {}, std::uint16_t status2 = 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -69,6 +70,26 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
 }
 
 fs::path TestDataPath(const std::string& relative) { return fs::path(DEXAL_TESTDATA) / relative; }
+
+std::vector<std::string> TestDataStems(const std::string& folder, const std::string& ext) {
+  std::vector<std::string> stems;
+  for (const auto& entry : fs::directory_iterator(TestDataPath(folder))) {
+    const std::string stem = entry.path().stem().string();
+    if (entry.path().extension() == ext && stem.find('.') == std::string::npos) {
+      stems.push_back(stem);
+    }
+  }
+  std::sort(stems.begin(), stems.end());
+  return stems;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
 
 void ExpectGoldenFile(const std::string& bytes, const fs::path& golden) {
   if (std::getenv("DEXAL_REGENERATE_GOLDEN") != nullptr) {

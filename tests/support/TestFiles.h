@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace Dexal::testing {
 
@@ -42,6 +43,13 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // A file under tests/testdata.
 std::filesystem::path TestDataPath(const std::string& relative);
+
+// The NAMEs of the files NAME`ext` in tests/testdata/`folder` whose NAME has no dot (so that
+// "x.table.csv" is not taken for a ".csv"), sorted.
+std::vector<std::string> TestDataStems(const std::string& folder, const std::string& ext);
+
+// `text` with every `from` (not empty) replaced by `to`.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 
 // Expects `bytes` to be the golden file's; with DEXAL_REGENERATE_GOLDEN set, writes them to it
 // instead (read it before keeping it).

@@ -19,6 +19,7 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/CaseTable.h"
 #include "tests/support/Expect.h"
+#include "tests/support/ScriptedPeer.h"
 #include "tests/support/TestFiles.h"
 
 namespace Dexal {
@@ -33,12 +34,11 @@ ByteVector RequestFrame(std::uint16_t sequence, const ByteVector& codeAndPayload
   return EncodeFrame(data);
 }
 
+// The data of the first frame in the bytes; empty when there is none.
 ByteVector FrameData(const ByteVector& bytes) {
   FrameReceiver receiver;
-  for (std::uint8_t b : bytes) {
-    if (receiver.Feed(b)) return receiver.Data();
-  }
-  return {};
+  const std::vector<ByteVector> frames = ReceiveFrames(receiver, bytes);
+  return frames.empty() ? ByteVector{} : frames.front();
 }
 
 TEST(EmulatorCore, RepliesAsTheTableSays) {

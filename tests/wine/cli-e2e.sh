@@ -16,8 +16,7 @@ sim_pid=""
 
 fail() { echo "FAIL: $*" >&2; cleanup; wineserver -k 2>/dev/null; exit 1; }
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  sim_pid=""
+  stop_sim
   rm -f "$WINEPREFIX/dosdevices/$com"
 }
 
@@ -33,8 +32,7 @@ start_sim
 timeout 60 "$native/tests/link/link_session_check" "$pty" >"$work/session-native.txt" 2>&1 ||
   fail "native session failed: $(cat "$work/session-native.txt")"
 cleanup
-start_sim
-ln -sf "$pty" "$WINEPREFIX/dosdevices/$com"
+start_sim_at "$WINEPREFIX/dosdevices/$com"
 timeout 120 wine "$mingw/tests/link/link_session_check.exe" COM9 2>/dev/null |
   tr -d '\r' >"$work/session-windows.txt"
 cleanup
@@ -48,13 +46,8 @@ esac
 echo "PASS: link_session_check.exe under Wine printed the native session; COM8 fails to open"
 
 # 2. The whole download.
-start_sim
-timeout 120 "$native/cli/dexal-download" --port "$pty" --output "$work/native.csv" --graph-points \
-  >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
-cleanup
-
-start_sim
-ln -sf "$pty" "$WINEPREFIX/dosdevices/$com"
+native_download -- --output "$work/native.csv" --graph-points
+start_sim_at "$WINEPREFIX/dosdevices/$com"
 win_out=$(winepath -w "$work/windows.csv")
 rm -f "$work/windows.csv"
 timeout 300 wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" --graph-points \

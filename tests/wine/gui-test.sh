@@ -37,8 +37,7 @@ cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
   app_pid=""
   timeout 30 wineserver -k 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  sim_pid=""
+  stop_sim
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 }
@@ -105,15 +104,7 @@ timeout 400 bash "$here/init-prefix.sh" || fail "the Wine prefix could not be cr
 
 # The display first: a Wine session started without one cannot open windows.
 timeout 30 wineserver -k 2>/dev/null
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  display=$(head -n 1 "$work/display" 2>/dev/null)
-  [ -n "$display" ] && break
-  sleep 0.1
-done
-[ -n "$display" ] || fail "Xvfb gave no display number within 10 s"
-export DISPLAY=":$display"
+start_xvfb 1280x1024x24
 
 # COM7 goes to a stable path that is re-pointed at the emulator's pty; dangling for now.
 rm -f "$work/ttyV7"
@@ -123,15 +114,11 @@ timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$work/ttyV7" /f >
 timeout 30 wineserver -k 2>/dev/null
 timeout 60 wineserver -w 2>/dev/null
 
-start_app() {
-  wine "$app" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  wait_window "$title" 30 || fail "no window titled '$title' within 30 s"
-  main=$wid
-}
-
 # 1. The window and its controls.
-start_app
+wine "$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_window "$title" 30 || fail "no window titled '$title' within 30 s"
+main=$wid
 shot dialog
 controls=$(spy list "$title")
 echo "$controls" >"$work/controls.txt"
@@ -162,7 +149,6 @@ echo "PASS: window, controls, texts, options unchecked"
 # 2. Cancelling the save dialog.
 spy click "$title" 1001
 wait_window Save 30 || fail "no save dialog within 30 s of Download"
-save=$wid
 shot save-dialog
 spy click Save 2 || fail "no Cancel button in the save dialog"
 wait_gone Save 15 || fail "the save dialog stayed after Escape"
@@ -193,16 +179,9 @@ echo "PASS: a port that is not there gives the 'Communication error' box"
 
 # 4. A full download against the emulator.
 # Every run logs its requests for the checks below.
-start_logged_sim() {
-  rm -f "$work/sim-requests.json"
-  start_sim --log "$work/sim-requests.json" "$@"
-}
-start_logged_sim
-timeout 120 "$cli" --port "$pty" --output "$work/expected.csv" --graph-points --set-clock \
-  >"$work/native.log" 2>&1 || fail "native download failed: $(cat "$work/native.log")"
-wait "$sim_pid"; sim_pid=""
-start_logged_sim
-ln -sfn "$pty" "$work/ttyV7"
+sim_log="$work/sim-requests.json"
+native_download -- --output "$work/expected.csv" --graph-points --set-clock
+start_sim_at "$work/ttyV7"
 spy click "$title" 1004
 sleep 1
 controls=$(spy list "$title")
@@ -228,8 +207,7 @@ echo "PASS: full download through COM7 with both options, CSV as the native prog
 
 # 5. A result whose first attempt gets no reply: the "Error" box comes while the dialog shows
 # which result is being fetched; the retry completes the download and the start-up text returns.
-start_logged_sim --fault 'no-reply@0x2822*1'
-ln -sfn "$pty" "$work/ttyV7"
+start_sim_at "$work/ttyV7" --fault 'no-reply@0x2822*1'
 save_download retry "retried download"
 wait_window Error 60 || fail "no 'Error' box within 60 s for the unanswered request"
 shot retry-error
@@ -246,12 +224,8 @@ echo "PASS: a retried result shows 'Download error: try 1' over the progress lin
 # 6. A long download: looked at twice a second from another process, the window never counts as
 # hung, and a real click on Close while it runs reaches nothing, not even afterwards.
 long="$here/../testdata/wine/long-download.json"
-start_logged_sim --scenario "$long"
-timeout 300 "$cli" --port "$pty" --output "$work/long-expected.csv" --graph-points \
-  >"$work/native.log" 2>&1 || fail "native long download failed: $(cat "$work/native.log")"
-wait "$sim_pid"; sim_pid=""
-start_logged_sim --pace --scenario "$long"
-ln -sfn "$pty" "$work/ttyV7"
+native_download --scenario "$long" -- --output "$work/long-expected.csv" --graph-points
+start_sim_at "$work/ttyV7" --pace --scenario "$long"
 read -r cl ct cr cb < <(control 2 | sed -n 's/.* rect=\([0-9]*\),\([0-9]*\),\([0-9]*\),\([0-9]*\) .*/\1 \2 \3 \4/p')
 save_download long "long download"
 looks=0 hung=0 deadline=$((SECONDS + 120))
@@ -284,7 +258,7 @@ echo "PASS: Esc ends the program with exit code 0"
 # 7. The report program from its shortcut.
 report="$mingw/cli/dexal-report.exe"
 export SOURCE_DATE_EPOCH=1772700000
-cp "$here/../e2e/demo.csv" "$work/demo.csv"
+cp "$here/../testdata/download/demo.csv" "$work/demo.csv"
 native_report=$(cd "$native" && pwd)/cli/dexal-report
 (cd "$work" && "$native_report" demo.csv --html expected-report.html) ||
   fail "the native report of the demo download failed"
