@@ -11,6 +11,7 @@ import csv
 import io
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -113,7 +114,9 @@ def main():
         ap.add_argument("--" + name, required=True)
     a = ap.parse_args()
     work = os.path.abspath(a.work)
-    os.makedirs(work, exist_ok=True)
+    # A fresh folder: plots or a browser profile left by an earlier run must not count.
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
     env = dict(os.environ, SOURCE_DATE_EPOCH="1772700000", TZ="UTC")
     demo, html = os.path.join(work, "demo.csv"), os.path.join(work, "demo.html")
     for f in (demo, html):
