@@ -6,13 +6,14 @@
 
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
+#include "results/DexalTestTypes.h"
 
 namespace Dexal {
 namespace {
 
-bool IsPulseTestType(const std::string& type) {
-  return type == "Defib Pulse" || type == "Defib Charge" || type == "Defib Cardiac Sync Time" ||
-         type == "AED Pulse" || type == "Pacer Pulse";
+bool CarriesPulse(const std::string& testType) {
+  const DexalTestType* type = TestTypeFromDisplayName(testType);
+  return type != nullptr && type->pulse != DexalPulseKind::None;
 }
 
 // "Defib Energy (J)" is Defib Energy in J; "Pulse Width (ms):" is Pulse Width in ms.
@@ -61,7 +62,7 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   r.testType = v[kTestTypeColumn];
   r.status = v[kStatusColumn];
   r.comment = v[kCommentColumn];
-  r.carriesPulse = IsPulseTestType(r.testType);
+  r.carriesPulse = CarriesPulse(r.testType);
   for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
     ReportMeasurement& m = r.measurements.emplace_back();
     SplitHeader(section.headers[i], m);
