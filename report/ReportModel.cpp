@@ -13,7 +13,7 @@ namespace {
 
 bool CarriesPulse(const std::string& testType) {
   const DexalTestType* type = TestTypeFromDisplayName(testType);
-  return type != nullptr && type->pulse != DexalPulseKind::None;
+  return type != nullptr && type->pulse != kNoPulse;
 }
 
 // "Defib Energy (J)" is Defib Energy in J; "Pulse Width (ms):" is Pulse Width in ms.
