@@ -12,6 +12,7 @@
 #include "platform/WideText.h"
 
 namespace Dexal {
+
 DexalCSVwriter::DexalCSVwriter(std::wstring name, bool graphPoints)
     : fileName(std::move(name)), outputGraphPoints(graphPoints) {
   OpenForAppend();
