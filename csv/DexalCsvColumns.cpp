@@ -19,6 +19,7 @@ double MillisecondsInSingle(float seconds) {
 // Seconds as milliseconds, volts as millivolts and so on.
 double Milli(float value) { return static_cast<double>(value) * 1000.0; }
 
+// A text's line feeds are stored as CR LF, as a text-mode stream on Windows stores them.
 CsvCell Text(std::string text) {
   return {CsvCell::Format::Text, TextModeLineEnds(std::move(text))};
 }
