@@ -3,8 +3,15 @@
 #include <utility>
 
 #include "csv/DexalCsvError.h"
+#include "csv/DexalCsvLayout.h"
 
 namespace Dexal {
+namespace {
+
+// Where a bare cell ends: at the separator or at the line end.
+constexpr char kCellEnds[] = {kCsvSeparator, '\n', '\0'};
+
+}  // namespace
 
 CsvRecords::CsvRecords(std::string_view text, std::string fileName)
     : text_(text), fileName_(std::move(fileName)) {}
@@ -58,7 +65,8 @@ void CsvRecords::ReadQuotedCell(std::string& cell) {
       ++pos_;
       continue;
     }
-    if (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\r' && text_[pos_] != '\n') {
+    if (pos_ < text_.size() && text_[pos_] != kCsvSeparator && text_[pos_] != '\r' &&
+        text_[pos_] != '\n') {
       Fail(line_, "a quoted cell goes on after its closing quote");
     }
     return;
@@ -74,7 +82,7 @@ CsvRecord CsvRecords::Next() {
     if (pos_ < text_.size() && text_[pos_] == '"') {
       ReadQuotedCell(cell);
     } else {
-      const std::size_t end = text_.find_first_of(",\n", pos_);
+      const std::size_t end = text_.find_first_of(kCellEnds, pos_);
       const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
       std::string_view bare = text_.substr(pos_, stop - pos_);
       if (stop < text_.size() && text_[stop] == '\n' && !bare.empty() && bare.back() == '\r') {
@@ -83,7 +91,7 @@ CsvRecord CsvRecords::Next() {
       cell.assign(bare);
       pos_ += bare.size();
     }
-    if (pos_ < text_.size() && text_[pos_] == ',') {
+    if (pos_ < text_.size() && text_[pos_] == kCsvSeparator) {
       ++pos_;
       continue;
     }

@@ -9,6 +9,7 @@
 #include "csv/CsvRecords.h"
 #include "csv/DexalCsvError.h"
 #include "csv/DexalCsvLayout.h"
+#include "csv/DexalCsvText.h"
 #include "csv/DexalNumberFormat.h"
 
 namespace Dexal {
@@ -35,7 +36,7 @@ bool NumberFromCell(std::string_view cell, double& value) {
 bool PointFromLine(std::string_view line, DexalCsvPoint& point) {
   std::array<double*, 3> targets = {&point.timeMs, &point.current, &point.voltage};
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    const std::size_t comma = line.find(',');
+    const std::size_t comma = line.find(kCsvSeparator);
     const bool last = i + 1 == targets.size();
     if ((comma == std::string_view::npos) != last) return false;
     if (!NumberFromCell(line.substr(0, comma), *targets[i])) return false;
@@ -58,10 +59,9 @@ class FileReader {
   DexalCsvFile Read() {
     if (records_.AtEnd()) records_.Fail(1, "the file is empty");
     const CsvRecord first = records_.Next();
-    if (first.cells != std::vector<std::string>{"Serial", "Service Date"}) {
-      records_.Fail(first.line,
-                    "not a file of this downloader: it must begin with the line "
-                    "\"Serial,Service Date\"");
+    if (!std::ranges::equal(first.cells, kTesterHeaders)) {
+      records_.Fail(first.line, "not a file of this downloader: it must begin with the line \"" +
+                                    LineOfCells(kTesterHeaders) + "\"");
     }
     const CsvRecord tester = NextOrFail("the file ends before the tester's serial number line");
     if (tester.cells.size() != 2) {
@@ -84,9 +84,10 @@ class FileReader {
   DexalCsvSection ReadSection() {
     CsvRecord header = records_.Next();
     if (!IsSectionHeader(header)) {
-      records_.Fail(header.line,
-                    "expected a result section's header line, beginning "
-                    "\"Asset ID,Asset Make,...,NominalLoad\"");
+      const std::string_view shortened[] = {kCommonHeaders.front(), kCommonHeaders[1], "...",
+                                            kCommonHeaders.back()};
+      records_.Fail(header.line, "expected a result section's header line, beginning \"" +
+                                     LineOfCells(shortened) + "\"");
     }
     DexalCsvSection section;
     section.line = header.line;
@@ -103,9 +104,8 @@ class FileReader {
     CsvRecord next = NextOrFail(cut);
     if (next.cells.empty()) return section;
     if (!IsGraphHeader(next)) {
-      records_.Fail(next.line,
-                    "expected an empty line or the graph header \"Time (ms),Current "
-                    "(A),Voltage (V)\" after the value line");
+      records_.Fail(next.line, "expected an empty line or the graph header \"" +
+                                   LineOfCells(kDefibGraphHeaders) + "\" after the value line");
     }
     section.graphHeaders = std::move(next.cells);
     ReadPoints(section, cut);

@@ -5,6 +5,7 @@
 
 #include "csv/DexalTesterInfo.h"
 #include "results/DexalResult.h"
+#include "results/DexalTestTypes.h"
 
 namespace Dexal {
 
@@ -47,22 +48,19 @@ class DexalCSVwriter : public DexalResultVisitor {
   bool visit(DexalDefibChargeTest& result) override;
 
  private:
-  enum class PulseKind { Defib, Pacer };
-
-  // One section: the common columns, then the test type's table of columns, then the graph
-  // lines of its pulse.
-  template <class Record, class Table>
-  void Section(const Record& result, const Table& columns, PulseKind kind = PulseKind::Defib);
+  // One section: the common columns, then the record class's columns and those of its pulse,
+  // then the graph lines of its pulse.
+  template <class Record>
+  void Section(const Record& result);
   void BeginSection();
   void EndSection();
   void WritePending();
   void CloseIfGood();
   void EndLine();
-  void GraphLines(const DexalProfile* profile, float loadOhms, PulseKind kind);
+  void GraphLines(const DexalProfile* profile, float loadOhms, DexalPulseKind kind);
 
   std::wstring fileName;
   std::ofstream file;
-  std::string separator;
   bool outputGraphPoints;
   std::string pending;  // the section being built
 };

@@ -6,6 +6,13 @@
 
 namespace Dexal {
 
+// The file's dialect: cells separated by a comma, every line ended by CR LF on every platform.
+inline constexpr char kCsvSeparator = ',';
+inline constexpr std::string_view kCsvLineEnd = "\r\n";
+
+// The first line of every file, above the tester's serial number and service date.
+inline constexpr std::array<std::string_view, 2> kTesterHeaders = {"Serial", "Service Date"};
+
 // The common columns that begin every section's header and value lines, in file order, and
 // their number.
 enum CommonColumn : std::size_t {

@@ -21,19 +21,6 @@ std::string FormatLocal(CalendarTime time, const char* format) {
   return std::string(buffer.data(), length);
 }
 
-// A line feed inside a text becomes CR LF, as it would through a text-mode stream.
-void AppendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    if (c == '"') {
-      out += "\"\"";
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out.push_back(c);
-    }
-  }
-}
-
 }  // namespace
 
 std::string StringFromDateTime(CalendarTime time) { return FormatLocal(time, "%Y-%m-%dT%H:%M:%S"); }
@@ -42,8 +29,9 @@ std::string DateStringFromDateTime(CalendarTime time) { return FormatLocal(time,
 
 std::string Utf8FromWide(const std::wstring& text) { return Utf8FromWideText(text); }
 
-void AppendTextCell(std::string& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+void AppendTextCell(std::string& out, std::string_view text, char separator) {
+  const char special[] = {separator, '"', '\r', '\n', '\0'};
+  if (text.find_first_of(special) == std::string_view::npos) {
     out.append(text);
   } else {
     AppendQuotedCell(out, text);
@@ -52,8 +40,30 @@ void AppendTextCell(std::string& out, std::string_view text) {
 
 void AppendQuotedCell(std::string& out, std::string_view text) {
   out.push_back('"');
-  AppendEscaped(out, text);
+  for (const char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
   out.push_back('"');
+}
+
+std::string TextModeLineEnds(std::string text) {
+  if (text.find('\n') == std::string::npos) return text;
+  std::string stored;
+  for (const char c : text) {
+    if (c == '\n') stored.push_back('\r');
+    stored.push_back(c);
+  }
+  return stored;
+}
+
+std::string LineOfCells(std::span<const std::string_view> cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += kCsvSeparator;
+    line += cells[i];
+  }
+  return line;
 }
 
 }  // namespace Dexal

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "results/DexalTestTypes.h"
+
 namespace Dexal {
 namespace {
 
@@ -21,19 +23,6 @@ std::string Lookup(const std::array<Name<Code>, N>& table, Code code, std::strin
   }
   return std::string(missing);
 }
-
-constexpr std::array<Name<std::uint8_t>, 10> kTestTypes{{
-    {0x01, "General Comments"},
-    {0x02, "Waveform Simulation"},
-    {0x10, "Defib Pulse"},
-    {0x11, "Defib Charge"},
-    {0x12, "Defib Cardiac Sync Time"},
-    {0x20, "AED Pulse"},
-    {0x30, "Pacer Pulse"},
-    {0x31, "Pacer Refractory Period"},
-    {0x32, "Pacer Sensitivity"},
-    {0x33, "Pacer Immunity"},
-}};
 
 constexpr std::array<Name<std::uint16_t>, 9> kPacerModels{{
     {0x0000, "Default"},
@@ -112,7 +101,8 @@ const Waveform* FindWaveform(std::uint8_t code) {
 }  // namespace
 
 std::string StringFromTestType(std::uint8_t testType) {
-  return Lookup(kTestTypes, testType, kUnknown);
+  const DexalTestType* type = TestTypeFromCode(testType);
+  return std::string(type != nullptr ? type->displayName : kUnknown);
 }
 
 std::string StringFromPassFail(int verdict) {

@@ -33,9 +33,11 @@ td.num { text-align: right; }
 .cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
 )";
 
-std::string StatusSpan(const std::string& status) {
-  const char* kind = status == "Pass" ? "pass" : status == "Fail" ? "fail" : "other";
-  return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status) + "</span>";
+std::string StatusSpan(const DexalVerdict& status) {
+  const char* kind = status.kind == DexalVerdict::Kind::Pass   ? "pass"
+                     : status.kind == DexalVerdict::Kind::Fail ? "fail"
+                                                               : "other";
+  return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status.text) + "</span>";
 }
 
 std::string Cell(const std::string& text, const char* cls = nullptr) {

@@ -6,13 +6,14 @@
 
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
+#include "results/DexalTestTypes.h"
 
 namespace Dexal {
 namespace {
 
-bool IsPulseTestType(const std::string& type) {
-  return type == "Defib Pulse" || type == "Defib Charge" || type == "Defib Cardiac Sync Time" ||
-         type == "AED Pulse" || type == "Pacer Pulse";
+bool CarriesPulse(const std::string& testType) {
+  const DexalTestType* type = TestTypeFromDisplayName(testType);
+  return type != nullptr && type->pulse != kNoPulse;
 }
 
 // "Defib Energy (J)" is Defib Energy in J; "Pulse Width (ms):" is Pulse Width in ms.
@@ -59,9 +60,9 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   r.assetSerial = v[kAssetSerialColumn];
   r.date = v[kDateColumn];
   r.testType = v[kTestTypeColumn];
-  r.status = v[kStatusColumn];
+  r.status = VerdictFromStatusText(v[kStatusColumn]);
   r.comment = v[kCommentColumn];
-  r.carriesPulse = IsPulseTestType(r.testType);
+  r.carriesPulse = CarriesPulse(r.testType);
   for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
     ReportMeasurement& m = r.measurements.emplace_back();
     SplitHeader(section.headers[i], m);
@@ -70,11 +71,13 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   return r;
 }
 
-std::string OverallStatus(const std::vector<const ReportResult*>& results) {
-  std::string status = "Pass";
+// Fail when any result failed; else the last status that is not a pass; else a pass (an asset
+// has one result at least).
+DexalVerdict OverallStatus(const std::vector<const ReportResult*>& results) {
+  DexalVerdict status = results.front()->status;
   for (const ReportResult* r : results) {
-    if (r->status == "Fail") return "Fail";
-    if (r->status != "Pass") status = r->status;
+    if (r->status.kind == DexalVerdict::Kind::Fail) return r->status;
+    if (r->status.kind != DexalVerdict::Kind::Pass) status = r->status;
   }
   return status;
 }
@@ -89,12 +92,16 @@ ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
   for (const DexalCsvSection& section : file.sections) {
     const ReportResult& r =
         model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
-    if (r.status == "Pass") {
-      ++model.passes;
-    } else if (r.status == "Fail") {
-      ++model.fails;
-    } else {
-      ++model.others;
+    switch (r.status.kind) {
+      case DexalVerdict::Kind::Pass:
+        ++model.passes;
+        break;
+      case DexalVerdict::Kind::Fail:
+        ++model.fails;
+        break;
+      case DexalVerdict::Kind::Other:
+        ++model.others;
+        break;
     }
   }
   std::map<std::tuple<std::string, std::string, std::string, std::string>, std::size_t> index;
@@ -107,8 +114,9 @@ ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
     model.assets[at->second].results.push_back(&r);
   }
   for (ReportAsset& asset : model.assets) asset.status = OverallStatus(asset.results);
-  std::stable_partition(model.assets.begin(), model.assets.end(),
-                        [](const ReportAsset& a) { return a.status == "Fail"; });
+  std::stable_partition(model.assets.begin(), model.assets.end(), [](const ReportAsset& a) {
+    return a.status.kind == DexalVerdict::Kind::Fail;
+  });
   return model;
 }
 

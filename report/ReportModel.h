@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
+#include "csv/DexalVerdict.h"
 
 namespace Dexal {
 
@@ -21,7 +22,8 @@ struct ReportResult {
   std::size_t position = 0;  // 1 for the file's first result
   const DexalCsvSection* section = nullptr;
   std::string assetId, assetMake, assetModel, assetSerial;
-  std::string date, testType, status, comment;
+  std::string date, testType, comment;
+  DexalVerdict status;
   std::vector<ReportMeasurement> measurements;  // NominalLoad and every test-specific cell
   bool carriesPulse = false;                    // a test type whose results may hold a pulse
 };
@@ -29,7 +31,7 @@ struct ReportResult {
 struct ReportAsset {
   std::string assetId, assetMake, assetModel, assetSerial;
   std::vector<const ReportResult*> results;  // in file order
-  std::string status;                        // Fail when any result failed
+  DexalVerdict status;                       // Fail when any result failed
 };
 
 // What a report shows of a CSV file. It points into the file it was made from.

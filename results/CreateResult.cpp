@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "results/DexalTestTypes.h"
 #include "results/FieldReaders.h"
 
 namespace Dexal {
@@ -28,30 +29,8 @@ std::uint8_t TestTypeFromVector(const DexalCmdResultData* resultData) {
 }
 
 std::unique_ptr<DexalResult> CreateResult(const DexalCmdResultData* resultData) {
-  switch (TestTypeFromVector(resultData)) {
-    case 0x01:
-      return std::make_unique<DexalGeneralObservationTest>(resultData);
-    case 0x02:
-      return std::make_unique<DexalWaveformSimulatorTest>(resultData);
-    case 0x10:
-      return std::make_unique<DexalDefibPulseTest>(resultData);
-    case 0x11:
-      return std::make_unique<DexalDefibChargeTest>(resultData);
-    case 0x12:
-      return std::make_unique<DexalDefibSynchTest>(resultData);
-    case 0x20:
-      return std::make_unique<DexalAEDPulseTest>(resultData);
-    case 0x30:
-      return std::make_unique<DexalPacerPulseTest>(resultData);
-    case 0x31:
-      return std::make_unique<DexalRefractoryPeriodTest>(resultData);
-    case 0x32:
-      return std::make_unique<DexalSensitivityTest>(resultData);
-    case 0x33:
-      return std::make_unique<DexalPacerImmunityTest>(resultData);
-    default:
-      return nullptr;
-  }
+  const DexalTestType* type = TestTypeFromCode(TestTypeFromVector(resultData));
+  return type != nullptr ? type->create(resultData) : nullptr;
 }
 
 }  // namespace Dexal

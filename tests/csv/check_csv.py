@@ -7,9 +7,13 @@ Usage: check_csv.py FOLDER   (every .csv file in it)
 """
 import csv
 import io
+import os
 import pathlib
 import re
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from dexal_csv import TESTER_HEADER  # noqa: E402
 
 
 def check(data):
@@ -17,7 +21,7 @@ def check(data):
         return []  # no file: the download never got as far as the tester header
     rows = list(csv.reader(io.StringIO(data.decode("latin-1"), newline="")))
     errors = [] if data.endswith(b"\r\n") else ["does not end with CR LF"]
-    if rows[:1] != [["Serial", "Service Date"]] or len(rows[1]) != 2:
+    if rows[:1] != [TESTER_HEADER] or len(rows[1]) != 2:
         return errors + ["no tester header"]
     # Outside quoted cells every LF follows a CR.
     if re.search(rb"(?<!\r)\n", re.sub(rb'"[^"]*"', b"", data)):

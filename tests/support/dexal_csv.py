@@ -1,5 +1,8 @@
 """Helpers the Python checks share: a downloaded CSV file split into its parts."""
 
+# The first line of every downloaded file, as cells.
+TESTER_HEADER = ["Serial", "Service Date"]
+
 
 def sections(data):
     """The tester header and the result sections of a CSV file's bytes, as text."""
