@@ -12,8 +12,9 @@
 namespace Dexal {
 namespace {
 
-constexpr int kFirstByteWaitMs = 50;
-constexpr int kWriteWaitMs = 50;
+// One write waits no longer for room on the line than a read waits for a byte, so that the
+// link's frame deadline is checked as often.
+constexpr int kWriteWaitMs = static_cast<int>(kFirstByteWaitMs);
 
 class PosixSerialPort final : public SerialPort {
  public:
@@ -68,7 +69,7 @@ class PosixSerialPort final : public SerialPort {
             std::uint32_t& osError) override {
     received = 0;
     pollfd pfd{fd_, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, kFirstByteWaitMs);
+    const int ready = ::poll(&pfd, 1, static_cast<int>(kFirstByteWaitMs));
     if (ready < 0) {
       if (errno == EINTR) return true;
       osError = static_cast<std::uint32_t>(errno);

@@ -5,7 +5,8 @@
 namespace Dexal {
 namespace {
 
-constexpr DWORD kQueueSize = 16496;
+// The driver's queues each way: two whole reads.
+constexpr auto kQueueSize = static_cast<DWORD>(2 * kReadChunkBytes);
 
 class Win32SerialPort final : public SerialPort {
  public:
@@ -65,9 +66,9 @@ class Win32SerialPort final : public SerialPort {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 50;
+    timeouts.ReadTotalTimeoutConstant = kFirstByteWaitMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 3000;
+    timeouts.WriteTotalTimeoutConstant = kFrameWriteTimeoutMs;
     if (!SetCommTimeouts(handle_, &timeouts)) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
