@@ -11,7 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
-#include "cli/PortListing.h"
+#include "cli/PortListText.h"
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/Console.h"
@@ -107,7 +107,7 @@ static int RunProgram(int argc, char** argv) {
   if (const std::optional<int> status = Dexal::ParseCommandLine(app, argc, argv)) return *status;
 
   if (options.listPorts) {
-    std::fputs(Dexal::PortListText(Dexal::ListConsolePorts()).c_str(), stdout);
+    std::fputs(Dexal::PortListText(Dexal::ListSerialPorts()).c_str(), stdout);
     return 0;
   }
   if (options.output.empty() || (options.port.empty() && !options.simulate)) {

@@ -22,7 +22,7 @@ class PosixSerialPort final : public SerialPort {
 
   PortOpenResult Open(const std::wstring& portName) override {
     Close();
-    const std::string path = Utf8FromWideText(portName);
+    const std::string path = Utf8FromWideText(OpenPathFromPortName(portName));
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
       const auto error = static_cast<std::uint32_t>(errno);
@@ -117,5 +117,7 @@ class PosixSerialPort final : public SerialPort {
 }  // namespace
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<PosixSerialPort>(); }
+
+std::wstring OpenPathFromPortName(const std::wstring& portName) { return portName; }
 
 }  // namespace Dexal

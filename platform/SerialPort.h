@@ -57,4 +57,8 @@ class SerialPort {
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort();
 
+// The path a port is opened by. Windows takes COM10 and above only as \\.\COMnn, so every
+// name gets that prefix; elsewhere the name is the device path.
+std::wstring OpenPathFromPortName(const std::wstring& portName);
+
 }  // namespace Dexal

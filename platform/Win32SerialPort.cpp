@@ -14,9 +14,8 @@ class Win32SerialPort final : public SerialPort {
 
   PortOpenResult Open(const std::wstring& portName) override {
     Close();
-    const std::wstring path = L"\\\\.\\" + portName;
-    handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(OpenPathFromPortName(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
       return {PortOpenResult::Stage::OpenFailed, GetLastError()};
     }
@@ -105,5 +104,7 @@ class Win32SerialPort final : public SerialPort {
 }  // namespace
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<Win32SerialPort>(); }
+
+std::wstring OpenPathFromPortName(const std::wstring& portName) { return L"\\\\.\\" + portName; }
 
 }  // namespace Dexal
