@@ -47,7 +47,6 @@ void ConsoleNotices::Progress(std::uint32_t index, std::uint32_t count, std::uin
 
 void ConsoleNotices::HintAfter(const DownloadOutcome& outcome, const std::string& port) {
   if (outcome.linkError == LinkError::OpenFailed && IsPermissionDenied(outcome.osError)) {
-    EndProgressLine();
     std::fprintf(out_, "%s\n", PermissionDeniedHint(port).c_str());
   }
 }

@@ -55,7 +55,7 @@ DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::
     DexalSerialDownloader downloader(
         {L"COM7", output.wstring(), options.setClock, options.graphPoints}, notices,
         std::move(port), ticks);
-    downloader.Download();
+    run.outcome = downloader.Download();
   }
   run.fileExists = std::filesystem::exists(output);
   run.csv = ReadFileBytes(output);
