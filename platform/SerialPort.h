@@ -19,13 +19,14 @@ struct PortOpenResult {
 constexpr std::uint32_t kLineBaud = 921600;
 constexpr std::uint32_t kLineBitsPerByte = 10;
 
-// How long one read waits for its first byte: the read time-out of the port's Win32 set-up
-// (ReadTotalTimeoutConstant). The link checks its own deadlines between reads, so a silent line
-// ends a read at most this much after its deadline.
+// How long one read waits for its first byte (the Win32 read time-out; POSIX polls as long). The
+// link checks its deadlines between reads, so this is short against the tester's 200 ms: a silent
+// line ends a frame read at most this much after its time-out.
 constexpr std::uint32_t kFirstByteWaitMs = 50;
 
-// How long one frame may take to be written: the write time-out of the port's Win32 set-up
-// (WriteTotalTimeoutConstant), which the link keeps across the write calls of a frame as well.
+// How long one frame may take to be written (the Win32 write time-out, and the link's deadline
+// across the write calls of one frame). The largest frame takes under 100 ms at the line's speed,
+// so only a line that has stalled reaches it.
 constexpr std::uint32_t kFrameWriteTimeoutMs = 3000;
 
 // What one read takes in at most: a whole reply frame. The largest holds 4104 data bytes (a
