@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "platform/OsError.h"
+
 namespace Dexal {
 
 void ConsoleNotices::EndProgressLine() {
@@ -41,6 +43,12 @@ void ConsoleNotices::Progress(std::uint32_t index, std::uint32_t count, std::uin
   std::fflush(out_);
   progressShown_ = true;
   if (index >= count) EndProgressLine();
+}
+
+void ConsoleNotices::HintAfter(const DownloadOutcome& outcome, const std::string& port) {
+  if (outcome.linkError == LinkError::OpenFailed && IsPermissionDenied(outcome.osError)) {
+    std::fprintf(out_, "%s\n", PermissionDeniedHint(port).c_str());
+  }
 }
 
 }  // namespace Dexal

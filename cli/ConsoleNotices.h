@@ -4,6 +4,7 @@
 #include <string>
 
 #include "download/DexalNotices.h"
+#include "download/DexalSerialDownloader.h"
 
 namespace Dexal {
 
@@ -16,6 +17,9 @@ class ConsoleNotices final : public DexalNotices {
   void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override;
   void Warn(const std::string& text) override;
   void Progress(std::uint32_t index, std::uint32_t count, std::uint64_t bytes) override;
+
+  // After the download: the usual fix when this account may not open the port.
+  void HintAfter(const DownloadOutcome& outcome, const std::string& port);
 
  private:
   void EndProgressLine();

@@ -11,11 +11,10 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
-#include "cli/PortListing.h"
+#include "cli/PortListText.h"
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/Console.h"
-#include "platform/OsError.h"
 #include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
@@ -66,15 +65,12 @@ int RunDownload(const Options& options) {
   ConsoleNotices notices(stderr, StderrIsTerminal());
   DownloadOutcome outcome;
   {
-    DexalSerialDownloader downloader(portName, WideTextFromUtf8(options.output), notices);
-    downloader.setClock = options.setClock;
-    downloader.outputGraphPoints = options.graphPoints;
+    DexalSerialDownloader downloader(
+        {portName, WideTextFromUtf8(options.output), options.setClock, options.graphPoints},
+        notices);
     outcome = downloader.Download();
-    const DexalSerialLink& link = downloader.link;
-    if (link.ErrorKind() == LinkError::OpenFailed && IsPermissionDenied(link.OsErrorCode())) {
-      std::fprintf(stderr, "%s\n", PermissionDeniedHint(options.port).c_str());
-    }
-  }
+  }  // the port is closed here
+  notices.HintAfter(outcome, options.port);
   if (!outcome.Reached()) return kExitFailed;
   return options.report.empty() ? 0 : WriteReport(options);
 }
@@ -107,7 +103,7 @@ static int RunProgram(int argc, char** argv) {
   if (const std::optional<int> status = Dexal::ParseCommandLine(app, argc, argv)) return *status;
 
   if (options.listPorts) {
-    std::fputs(Dexal::PortListText(Dexal::ListConsolePorts()).c_str(), stdout);
+    std::fputs(Dexal::PortListText(Dexal::ListSerialPorts()).c_str(), stdout);
     return 0;
   }
   if (options.output.empty() || (options.port.empty() && !options.simulate)) {

@@ -1,19 +1,20 @@
+#include "cli/PortListText.h"
+
 #include <cstdio>
 
-#include "cli/PortListing.h"
+#include "platform/WideText.h"
 
 namespace Dexal {
 
-std::string PortListText(const std::vector<ConsolePort>& ports) {
+std::string PortListText(const std::vector<DexalPortInfo>& ports) {
   if (ports.empty()) return "No serial ports found.\n";
   std::string text;
-  for (const ConsolePort& port : ports) {
-    text += port.name;
-    if (!port.description.empty()) text += "  " + port.description;
-    if (port.usbVendor >= 0 && port.usbProduct >= 0) {
+  for (const DexalPortInfo& port : ports) {
+    text += Utf8FromWideText(port.portName);
+    if (!port.friendlyName.empty()) text += "  " + Utf8FromWideText(port.friendlyName);
+    if (port.usbVendor != 0 || port.usbProduct != 0) {
       char ids[32];
-      std::snprintf(ids, sizeof ids, " [%04X:%04X]", static_cast<unsigned>(port.usbVendor),
-                    static_cast<unsigned>(port.usbProduct));
+      std::snprintf(ids, sizeof ids, " [%04X:%04X]", port.usbVendor, port.usbProduct);
       text += ids;
     }
     text += "\n";

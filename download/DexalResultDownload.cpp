@@ -42,9 +42,8 @@ std::unique_ptr<DexalTesterInfo> ReadTesterInfo(DexalPerformCmd& perform) {
   return info;
 }
 
-bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
+bool DownloadResult(DexalPerformCmd& perform, const DownloadRequest& request, DexalNotices& notices,
                     const DexalTesterInfo& testerInfo, std::uint16_t index) {
-  DexalNotices& notices = downloader.notices;
   int unknownType = -1;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     try {
@@ -61,7 +60,7 @@ bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
       if (!record->accept(decoder)) {
         throw std::runtime_error("An exception was encountered when decoding a result block");
       }
-      DexalCSVwriter writer(downloader.outputPath, downloader.outputGraphPoints);
+      DexalCSVwriter writer(request.outputPath, request.outputGraphPoints);
       record->accept(writer);
       WarnAboutCrcs(notices, index, data);
       return true;

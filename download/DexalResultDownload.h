@@ -8,8 +8,9 @@
 
 namespace Dexal {
 
+class DexalNotices;
 class DexalPerformCmd;
-class DexalSerialDownloader;
+struct DownloadRequest;
 
 // Serial number, firmware version and service date, in that order; none when a command
 // reports failure without throwing.
@@ -21,9 +22,9 @@ class DownloadAborted : public std::runtime_error {
   DownloadAborted() : std::runtime_error("The download was aborted") {}
 };
 
-// One result from the tester to the CSV file, in up to three attempts. False when the result
-// was skipped because its test type is not known. Throws only DownloadAborted.
-bool DownloadResult(DexalPerformCmd& perform, DexalSerialDownloader& downloader,
+// One result from the tester to the request's CSV file, in up to three attempts. False when the
+// result was skipped because its test type is not known. Throws only DownloadAborted.
+bool DownloadResult(DexalPerformCmd& perform, const DownloadRequest& request, DexalNotices& notices,
                     const DexalTesterInfo& testerInfo, std::uint16_t index);
 
 }  // namespace Dexal

@@ -26,24 +26,26 @@ std::string CompletionText(std::uint32_t skipped) {
 
 }  // namespace
 
-DexalSerialDownloader::DexalSerialDownloader(std::wstring port, std::wstring output,
-                                             DexalNotices& notices_)
-    : portName(std::move(port)), outputPath(std::move(output)), notices(notices_) {}
+DexalSerialDownloader::DexalSerialDownloader(DownloadRequest request_, DexalNotices& notices_)
+    : request(std::move(request_)), notices(notices_) {}
 
-DexalSerialDownloader::DexalSerialDownloader(std::wstring port, std::wstring output,
-                                             DexalNotices& notices_,
+DexalSerialDownloader::DexalSerialDownloader(DownloadRequest request_, DexalNotices& notices_,
                                              std::unique_ptr<SerialPort> serialPort,
                                              TickSource& ticks)
-    : link(std::move(serialPort), ticks),
-      portName(std::move(port)),
-      outputPath(std::move(output)),
-      notices(notices_) {}
+    : link(std::move(serialPort), ticks), request(std::move(request_)), notices(notices_) {}
 
 DexalSerialDownloader::~DexalSerialDownloader() { link.Close(); }
 
 DownloadOutcome DexalSerialDownloader::Download() {
+  DownloadOutcome outcome = Run();
+  outcome.linkError = link.ErrorKind();
+  outcome.osError = link.OsErrorCode();
+  return outcome;
+}
+
+DownloadOutcome DexalSerialDownloader::Run() {
   using Kind = DownloadOutcome::Kind;
-  if (!link.Open(portName)) {
+  if (!link.Open(request.portName)) {
     notices.Notify("Communication error", link.ErrorText(), NoticeKind::Warning);
     return {Kind::PortNotOpened};
   }
@@ -64,7 +66,7 @@ DownloadOutcome DexalSerialDownloader::Download() {
       std::unique_ptr<DexalTesterInfo> testerInfo = ReadTesterInfo(perform);
       if (testerInfo) {
         {
-          DexalCSVwriter header(outputPath, false);
+          DexalCSVwriter header(request.outputPath, false);
           header.TruncateFile();
           header.WriteTesterHeader(*testerInfo);
         }
@@ -75,7 +77,8 @@ DownloadOutcome DexalSerialDownloader::Download() {
         perform.betweenChunks = [&] { progress(index); };
         for (; index < count.resultCount; ++index) {
           progress(index);
-          if (!DownloadResult(perform, *this, *testerInfo, static_cast<std::uint16_t>(index))) {
+          if (!DownloadResult(perform, request, notices, *testerInfo,
+                              static_cast<std::uint16_t>(index))) {
             ++outcome.skipped;
           }
         }
@@ -83,7 +86,7 @@ DownloadOutcome DexalSerialDownloader::Download() {
         progress(count.resultCount);
       }
     }
-    if (setClock) {
+    if (request.setClock) {
       DexalCmdSetRTC rtc;
       perform.visit(rtc);
     }

@@ -12,11 +12,23 @@ class DexalNotices;
 class SerialPort;
 class TickSource;
 
+// What one download is asked for: the dialog's port, file and two check boxes, or the command
+// line's options.
+struct DownloadRequest {
+  std::wstring portName;           // COM3, /dev/ttyUSB0
+  std::wstring outputPath;         // the CSV file
+  bool setClock = false;           // set the tester's clock after the results
+  bool outputGraphPoints = false;  // write the graph points of every pulse
+};
+
 // How a download ended, as its notices told the user.
 struct DownloadOutcome {
   enum class Kind { Completed, NoResultsQueued, PortNotOpened, Aborted, Failed };
   Kind kind = Kind::Failed;
   std::uint32_t skipped = 0;  // results of a test type that is not known
+  // The link's last recorded failure, with the system's code for it.
+  LinkError linkError = LinkError::None;
+  std::uint32_t osError = 0;
 
   // True when the download reached "Download complete" (with or without results).
   [[nodiscard]] bool Reached() const {
@@ -28,20 +40,21 @@ struct DownloadOutcome {
 // outcome through the notices and never lets an exception out of Download.
 class DexalSerialDownloader {
  public:
-  DexalSerialDownloader(std::wstring port, std::wstring output, DexalNotices& notices);
+  DexalSerialDownloader(DownloadRequest request, DexalNotices& notices);
   // For tests: the link runs over the given port and clock.
-  DexalSerialDownloader(std::wstring port, std::wstring output, DexalNotices& notices,
+  DexalSerialDownloader(DownloadRequest request, DexalNotices& notices,
                         std::unique_ptr<SerialPort> serialPort, TickSource& ticks);
   virtual ~DexalSerialDownloader();
 
   DownloadOutcome Download();
 
   DexalSerialLink link;
-  bool setClock = false;
-  bool outputGraphPoints = false;
-  std::wstring portName;
-  std::wstring outputPath;
+  const DownloadRequest request;
   DexalNotices& notices;
+
+ private:
+  // The download itself; Download adds what the link recorded.
+  DownloadOutcome Run();
 };
 
 }  // namespace Dexal

@@ -19,7 +19,7 @@ inline void CheckProfile(const DexalProfile& profile, std::size_t count) {
   if (!profile.points.empty() && profile.points.size() != count) std::abort();
   if (profile.peakVoltage < 0.0f) std::abort();
   const double width = profile.pulseWidth;
-  if (!(width >= 0.0 && width <= static_cast<double>(count) / 250000.0 * (1.0 + 1e-6))) {
+  if (!(width >= 0.0 && width <= static_cast<double>(count) / kSamplesPerSecond * (1.0 + 1e-6))) {
     std::abort();  // NaN too
   }
 }

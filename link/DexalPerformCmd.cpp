@@ -15,9 +15,9 @@ namespace Dexal {
 namespace {
 
 // How long to wait for a reply: the request's own time on the line (the line's bits per
-// millisecond rounded down) and 200 ms for the tester to answer.
+// millisecond rounded down) and the tester's allowance.
 constexpr std::uint32_t ReplyTimeoutMs(std::uint32_t encodedLength) {
-  return encodedLength * kLineBitsPerByte / (kLineBaud / 1000) + 200;
+  return encodedLength * kLineBitsPerByte / (kLineBaud / 1000) + kReplyAllowanceMs;
 }
 static_assert(kLineBaud / 1000 == 921);
 static_assert(ReplyTimeoutMs(0) == 200 && ReplyTimeoutMs(921) == 210 &&

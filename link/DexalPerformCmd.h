@@ -10,6 +10,10 @@ namespace Dexal {
 
 class DexalSerialLink;
 
+// How long the tester may take to answer once a request is on the line: the tester promises its
+// whole reply frame within 200 ms.
+constexpr std::uint32_t kReplyAllowanceMs = 200;
+
 // The tester's text for a reply status.
 std::string StatusText(std::uint16_t status);
 

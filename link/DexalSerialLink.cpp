@@ -9,6 +9,9 @@
 namespace Dexal {
 namespace {
 
+static_assert(kReadChunkBytes >= MaxEncodedFrameSize(kMaxFrameData),
+              "one read takes in the largest reply frame");
+
 const char* LinkErrorMessage(LinkError kind) {
   switch (kind) {
     case LinkError::None:
@@ -73,7 +76,7 @@ bool DexalSerialLink::WriteFrame(const ByteVector& data, std::uint32_t* encodedL
   const std::uint32_t start = ticks_.Ticks();
   std::size_t sent = 0;
   while (sent < frame.size()) {
-    if (ticks_.Ticks() - start > kWriteTimeoutMs) {
+    if (ticks_.Ticks() - start > kFrameWriteTimeoutMs) {
       Record(LinkError::WriteTimedOut, LastOsError());
       return false;
     }
@@ -93,7 +96,7 @@ bool DexalSerialLink::WriteFrame(const ByteVector& data, std::uint32_t* encodedL
 bool DexalSerialLink::ReadFrame(ByteVector& data, std::uint32_t timeoutMs) {
   data.clear();
   FrameReceiver receiver;
-  ByteVector buffer(kReadChunk);
+  ByteVector buffer(kReadChunkBytes);
   const std::uint32_t start = ticks_.Ticks();
   bool firstAttempt = true;
   for (;;) {

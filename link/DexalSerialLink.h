@@ -24,9 +24,6 @@ enum class LinkError : std::int32_t {
 // of the last failure. Never throws.
 class DexalSerialLink {
  public:
-  static constexpr std::uint32_t kWriteTimeoutMs = 3000;
-  static constexpr std::size_t kReadChunk = 8248;
-
   DexalSerialLink();
   DexalSerialLink(std::unique_ptr<SerialPort> port, TickSource& ticks);
   ~DexalSerialLink();

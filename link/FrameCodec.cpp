@@ -25,7 +25,7 @@ ByteVector EncodeFrame(const ByteVector& data) {
   body.insert(body.end(), data.begin(), data.end());
   AppendLong(body, CrcUpdate(kCrcInitial, body.data(), body.size()));
   ByteVector out;
-  out.reserve(2 * body.size() + 2);
+  out.reserve(MaxEncodedFrameSize(data.size()));
   out.push_back(kFrameStart);
   for (std::uint8_t byte : body) PutEscaped(out, byte);
   out.push_back(kFrameEnd);

@@ -13,6 +13,12 @@ constexpr std::uint8_t kFrameEnd = 0xFB;
 constexpr std::uint8_t kFrameEscape = 0xFC;
 constexpr std::size_t kMaxFrameData = 4104;
 
+// The most a frame of `dataBytes` takes on the wire: the markers, and every byte between them
+// (two length bytes, the data, four CRC bytes) escaped.
+constexpr std::size_t MaxEncodedFrameSize(std::size_t dataBytes) {
+  return 1 + 2 * (2 + dataBytes + 4) + 1;
+}
+
 // The whole frame as it goes on the wire: markers, escaped length, data and CRC.
 ByteVector EncodeFrame(const ByteVector& data);
 

@@ -12,8 +12,9 @@
 namespace Dexal {
 namespace {
 
-constexpr int kFirstByteWaitMs = 50;
-constexpr int kWriteWaitMs = 50;
+// One write waits no longer for room on the line than a read waits for a byte, so that the
+// link's frame deadline is checked as often.
+constexpr int kWriteWaitMs = static_cast<int>(kFirstByteWaitMs);
 
 class PosixSerialPort final : public SerialPort {
  public:
@@ -21,7 +22,7 @@ class PosixSerialPort final : public SerialPort {
 
   PortOpenResult Open(const std::wstring& portName) override {
     Close();
-    const std::string path = Utf8FromWideText(portName);
+    const std::string path = Utf8FromWideText(OpenPathFromPortName(portName));
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
       const auto error = static_cast<std::uint32_t>(errno);
@@ -68,7 +69,7 @@ class PosixSerialPort final : public SerialPort {
             std::uint32_t& osError) override {
     received = 0;
     pollfd pfd{fd_, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, kFirstByteWaitMs);
+    const int ready = ::poll(&pfd, 1, static_cast<int>(kFirstByteWaitMs));
     if (ready < 0) {
       if (errno == EINTR) return true;
       osError = static_cast<std::uint32_t>(errno);
@@ -116,5 +117,7 @@ class PosixSerialPort final : public SerialPort {
 }  // namespace
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<PosixSerialPort>(); }
+
+std::wstring OpenPathFromPortName(const std::wstring& portName) { return portName; }
 
 }  // namespace Dexal

@@ -5,7 +5,8 @@
 namespace Dexal {
 namespace {
 
-constexpr DWORD kQueueSize = 16496;
+// The driver's queues each way: two whole reads.
+constexpr auto kQueueSize = static_cast<DWORD>(2 * kReadChunkBytes);
 
 class Win32SerialPort final : public SerialPort {
  public:
@@ -13,9 +14,8 @@ class Win32SerialPort final : public SerialPort {
 
   PortOpenResult Open(const std::wstring& portName) override {
     Close();
-    const std::wstring path = L"\\\\.\\" + portName;
-    handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(OpenPathFromPortName(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) {
       return {PortOpenResult::Stage::OpenFailed, GetLastError()};
     }
@@ -65,9 +65,9 @@ class Win32SerialPort final : public SerialPort {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 50;
+    timeouts.ReadTotalTimeoutConstant = kFirstByteWaitMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 3000;
+    timeouts.WriteTotalTimeoutConstant = kFrameWriteTimeoutMs;
     if (!SetCommTimeouts(handle_, &timeouts)) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
@@ -104,5 +104,7 @@ class Win32SerialPort final : public SerialPort {
 }  // namespace
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<Win32SerialPort>(); }
+
+std::wstring OpenPathFromPortName(const std::wstring& portName) { return L"\\\\.\\" + portName; }
 
 }  // namespace Dexal

@@ -8,8 +8,6 @@
 namespace Dexal {
 namespace {
 
-constexpr double kSecondsPerSample = 4e-06;  // 250 000 samples a second
-
 // The first and last samples outside offset - t .. offset + t, where t is a tenth of the peak's
 // distance from the offset: their span is the pulse width.
 void MeasurePulseWidth(DexalProfile& profile, std::uint16_t peakSample) {

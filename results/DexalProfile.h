@@ -32,7 +32,9 @@ class DexalProfile {
   float pulseWidth = 0.0f;   // seconds
 };
 
+// The tester samples a pulse every 4 microseconds: 250 000 samples a second.
 constexpr double kSamplesPerSecond = 250000.0;
+constexpr double kSecondsPerSample = 1.0 / kSamplesPerSecond;
 
 // Gives the profile its samples and computes the points and pulse values from them.
 // Throws "Sample Count zero when setting profile data" when there are none.

@@ -62,9 +62,9 @@ void OnDownloadClicked() {
 
     DialogNotices notices(dialog);
     {
-      DexalSerialDownloader downloader(portName, outputPath, notices);
-      downloader.setClock = IsTicked(dialog, IDC_SET_CLOCK);
-      downloader.outputGraphPoints = IsTicked(dialog, IDC_GRAPH_POINTS);
+      DexalSerialDownloader downloader({portName, outputPath, IsTicked(dialog, IDC_SET_CLOCK),
+                                        IsTicked(dialog, IDC_GRAPH_POINTS)},
+                                       notices);
       ShowCursorNow(IDC_WAIT);
       downloader.Download();
     }  // the downloader closes the port here

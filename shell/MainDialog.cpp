@@ -1,8 +1,8 @@
 #include "shell/MainDialog.h"
 
+#include "platform/PortDiscovery.h"
 #include "shell/DialogText.h"
 #include "shell/FileVersion.h"
-#include "shell/Win32PortEnumeration.h"
 #include "shell/resource.h"
 
 namespace Dexal {

@@ -6,8 +6,10 @@
 
 namespace Dexal {
 
-constexpr std::size_t kFullPulseSamples = 31250;  // 125 ms at one sample every 4 us
+// The tester's sampling, one sample every 4 us. The emulator keeps its own copy rather than the
+// decoder's, so that a round trip checks one against the other.
 constexpr double kSampleSeconds = 4e-6;
+constexpr std::size_t kFullPulseSamples = 31250;  // 125 ms
 
 // How raw counts become volts and current, as the result reports it.
 struct PulseCalibration {

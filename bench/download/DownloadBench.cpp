@@ -42,8 +42,8 @@ Run DownloadOnce(const TesterScenario& scenario, bool pace, bool graphPoints,
     return {};
   }
   LastNotice notices;
-  DexalSerialDownloader downloader(WideTextFromUtf8(server.PortPath()), output.wstring(), notices);
-  downloader.outputGraphPoints = graphPoints;
+  DexalSerialDownloader downloader(
+      {WideTextFromUtf8(server.PortPath()), output.wstring(), false, graphPoints}, notices);
   const auto start = Clock::now();
   downloader.Download();
   Run run;

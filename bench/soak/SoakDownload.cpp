@@ -140,9 +140,8 @@ bool ManyDownloads(const Options& options, const TesterScenario& base, const fs:
   const int before = OpenDescriptors();
   for (int i = 0; i < options.downloads; ++i) {
     LastNotice notices;
-    DexalSerialDownloader downloader(WideTextFromUtf8(server.PortPath()), output.wstring(),
-                                     notices);
-    downloader.outputGraphPoints = i % 2 == 0;
+    DexalSerialDownloader downloader(
+        {WideTextFromUtf8(server.PortPath()), output.wstring(), false, i % 2 == 0}, notices);
     downloader.Download();
     if (!notices.Complete()) {
       std::fprintf(stderr, "FAIL: download %d ended with %s\n", i + 1, notices.last.c_str());

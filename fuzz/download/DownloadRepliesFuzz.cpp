@@ -83,10 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return line;
   };
   CheckedNotices notices;
-  Dexal::DexalSerialDownloader downloader(L"COM7", output.wstring(), notices, std::move(port),
-                                          ticks);
-  downloader.setClock = size % 2 == 0;
-  downloader.outputGraphPoints = size % 3 == 0;
+  Dexal::DexalSerialDownloader downloader({L"COM7", output.wstring(), size % 2 == 0, size % 3 == 0},
+                                          notices, std::move(port), ticks);
   downloader.Download();
   return 0;
 }

@@ -64,6 +64,8 @@ TEST(Download, WhatTouchesNoFile) {
   EXPECT_EQ(closed.notices,
             "warning [Communication error] Protocol Error 1: Cannot open COM port.\\nSystem "
             "Reported Error 2: No such file or directory\n");
+  EXPECT_EQ(closed.outcome.linkError, LinkError::OpenFailed);  // for the command line's hint
+  EXPECT_EQ(closed.outcome.osError, 2u);
   EXPECT_TRUE(closed.core->Requests().empty());
   EXPECT_FALSE(closed.fileExists);
 

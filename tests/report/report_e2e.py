@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The demo download with graph points made into a report and checked in headless Chromium
 (screenshot, PDF print, DOM), its plots against the CSV's extremes, its flat table with the csv
-module.
+module; the report's refusals of bad input, and the usage errors of both programs.
 
     report_e2e.py --download PROG --report PROG --work DIR
 """
@@ -15,7 +15,8 @@ import shutil
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from dexal_csv import sections as dexal_sections  # noqa: E402
 
 failures = []
@@ -105,7 +106,20 @@ def check_refusals(report, good, demo_bytes, work):
     r = run([report, good, "--html", page, "--table", os.path.join(bad, "no", "such", "t.csv")])
     check(r.returncode == 1 and not os.path.exists(page),
           "failed table write: status %d, page left: %s" % (r.returncode, os.path.exists(page)))
-    check(run([report, good, "--dialect", "excel"]).returncode == 2, "--dialect without --table")
+
+
+def check_usage(programs, work):
+    """Usage errors as tests/testdata/cli/usage.txt gives them: status 2, the reason first on
+    stderr, no file made."""
+    folder = os.path.join(work, "usage")
+    os.makedirs(folder)
+    for line in open(os.path.join(HERE, "..", "testdata", "cli", "usage.txt")):
+        if line.strip() and not line.startswith("#"):
+            program, args, reason = [cell.strip() for cell in line.split("|")]
+            r = run([programs[program]] + args.split(), cwd=folder)
+            said = r.stderr.decode().partition("\n")[0]
+            check(r.returncode == 2 and said == reason and not os.listdir(folder),
+                  "%s %s: status %d, %r" % (program, args, r.returncode, said))
 
 
 def main():
@@ -173,6 +187,7 @@ def main():
                 expected.append(ident + (parts[0], parts[1]))
             check(any(e in found for e in expected), "%s %r not in the table" % (title, cell))
     check_refusals(a.report, demo, data, work)
+    check_usage({"dexal-download": a.download, "dexal-report": a.report}, work)
     made = open(html, "rb").read()
     os.remove(html)
     r = run([a.report, demo], env=env)

@@ -1,5 +1,6 @@
-// Port discovery's rules and the dialog's texts and placement, as the case tables
-// tests/testdata/shell/port-rules.txt and dialog-text.txt give them; the version block query.
+// Port discovery's rules, the download's open path, and the dialog's texts and placement, as the
+// case tables tests/testdata/shell/port-rules.txt and dialog-text.txt give them; the version block
+// query.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/PortRules.h"
+#include "platform/SerialPort.h"
 #include "platform/WideText.h"
 #include "shell/DialogText.h"
 #include "shell/FileVersion.h"
-#include "shell/PortRules.h"
 #include "tests/support/CaseTable.h"
 
 namespace Dexal {
@@ -58,8 +60,9 @@ TEST(PortRules, AsTheTableSays) {
     SCOPED_TRACE(row.where);
     const std::string& kind = row.cells[0];
     const std::wstring in = WideTextFromUtf8(row.cells.at(1));
-    if (kind == "path") {
-      EXPECT_EQ(DevicePathFromPortName(in), WideTextFromUtf8(row.cells.at(2)));
+    if (kind == "path" || kind == "open") {
+      EXPECT_EQ(kind == "path" ? DevicePathFromPortName(in) : OpenPathFromPortName(in),
+                WideTextFromUtf8(row.cells.at(2)));
     } else if (kind == "usb") {
       const UsbIds ids = UsbIdsFromHardwareId(in);
       char text[24];

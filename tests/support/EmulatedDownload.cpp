@@ -52,10 +52,10 @@ DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::
   };
   RecordedNotices notices(run.notices);
   {
-    DexalSerialDownloader downloader(L"COM7", output.wstring(), notices, std::move(port), ticks);
-    downloader.setClock = options.setClock;
-    downloader.outputGraphPoints = options.graphPoints;
-    downloader.Download();
+    DexalSerialDownloader downloader(
+        {L"COM7", output.wstring(), options.setClock, options.graphPoints}, notices,
+        std::move(port), ticks);
+    run.outcome = downloader.Download();
   }
   run.fileExists = std::filesystem::exists(output);
   run.csv = ReadFileBytes(output);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "download/DexalSerialDownloader.h"
 #include "platform/SerialPort.h"
 #include "tester/TesterCore.h"
 
@@ -24,6 +25,7 @@ struct DownloadRun {
   std::string notices;
   std::string csv;  // the output file's bytes; "" when there is none
   bool fileExists = false;
+  DownloadOutcome outcome;
   std::unique_ptr<TesterCore> core;  // kept for its record of requests
 
   [[nodiscard]] std::vector<std::uint16_t> Codes() const;

@@ -51,13 +51,12 @@ bool FakeSerialPort::Read(std::uint8_t* buffer, std::size_t capacity, std::size_
   }
   MoveArrived();
   if (ready_.empty()) {
-    // Wait for the first byte, at most 50 ms.
-    std::uint32_t wait = 50;
+    std::uint32_t wait = kFirstByteWaitMs;
     if (!pending_.empty()) wait = std::min<std::uint32_t>(wait, pending_.front().at - ticks_.now);
     ticks_.now += wait;
     MoveArrived();
   }
-  received = std::min({capacity, kReadChunkLimit, ready_.size()});
+  received = std::min(capacity, ready_.size());
   std::copy_n(ready_.begin(), received, buffer);
   ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(received));
   return true;

@@ -19,7 +19,8 @@ class FakeTicks final : public TickSource {
 };
 
 // An in-memory serial port. Bytes written go to `peer`, whose answer arrives 1 ms later; a read
-// with nothing ready waits (on the fake clock) up to 50 ms. Failures give error 5 (2 for open).
+// with nothing ready waits (on the fake clock) up to the port's first-byte wait. Failures give
+// error 5 (2 for open).
 class FakeSerialPort final : public SerialPort {
  public:
   using Peer = std::function<ByteVector(const ByteVector& written)>;
@@ -51,7 +52,6 @@ class FakeSerialPort final : public SerialPort {
     std::uint32_t at;
     ByteVector bytes;
   };
-  static constexpr std::size_t kReadChunkLimit = 8248;  // the most one read returns
   FakeTicks& ticks_;
   bool open_ = false;
   std::deque<Pending> pending_;

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/DexalPortInfo.h"
+#include "platform/PortDiscovery.h"
 
 namespace Dexal {
 
-// The path CreateFileW needs for a port: COM10 and above only open as \\.\COMnn.
+// The path a listing probes a port by: COM10 and above only open as \\.\COMnn. (The download
+// opens every name by \\.\NAME: OpenPathFromPortName.)
 std::wstring DevicePathFromPortName(const std::wstring& portName);
 
 // A registry string as read into a buffer of `byteCount` bytes: the text up to its first NUL.

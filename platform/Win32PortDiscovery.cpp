@@ -1,11 +1,12 @@
-#include "shell/Win32PortEnumeration.h"
-
 // clang-format off
 #include <windows.h>
 #include <setupapi.h>
 // clang-format on
 
 #include <vector>
+
+#include "platform/PortDiscovery.h"
+#include "platform/PortRules.h"
 
 namespace Dexal {
 
@@ -45,7 +46,13 @@ std::wstring DeviceProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD propert
   return TextFromRegistryBuffer(buffer.data(), size);
 }
 
-}  // namespace
+// The real enumeration: SetupAPI's Ports class, the SERIALCOMM device map and CreateFileW.
+class Win32PortEnumeration final : public PortEnumeration {
+ public:
+  std::vector<DexalPortInfo> ClassPorts() override;
+  std::vector<std::wstring> SerialCommPorts() override;
+  bool CanOpen(const std::wstring& devicePath) override;
+};
 
 std::vector<DexalPortInfo> Win32PortEnumeration::ClassPorts() {
   std::vector<DexalPortInfo> ports;
@@ -101,6 +108,8 @@ bool Win32PortEnumeration::CanOpen(const std::wstring& devicePath) {
   CloseHandle(handle);
   return true;
 }
+
+}  // namespace
 
 std::vector<DexalPortInfo> ListSerialPorts() {
   Win32PortEnumeration enumeration;

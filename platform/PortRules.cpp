@@ -1,4 +1,4 @@
-#include "shell/PortRules.h"
+#include "platform/PortRules.h"
 
 #include <algorithm>
 #include <cwctype>

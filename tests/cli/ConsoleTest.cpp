@@ -1,0 +1,59 @@
+// What the command line shows of a download, as tests/testdata/cli/console.txt gives it: the
+// port list, the progress line on a terminal, and the permission hint.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/ConsoleNotices.h"
+#include "cli/PortListText.h"
+#include "platform/WideText.h"
+#include "tests/support/CaseTable.h"
+
+namespace Dexal {
+namespace {
+
+std::string PortList(const std::vector<std::string>& cells) {
+  DexalPortInfo port;
+  port.portName = WideTextFromUtf8(cells[1]);
+  port.friendlyName = WideTextFromUtf8(cells[2]);
+  std::istringstream(cells[3]) >> std::hex >> port.usbVendor >> port.usbProduct;
+  return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port});
+}
+
+// The calls of the row, in order, on notices writing to memory; what they wrote.
+std::string Console(const std::vector<std::string>& cells) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&text, &size);
+  {
+    ConsoleNotices notices(out, cells[0] == "terminal");
+    std::istringstream calls(cells[1]);
+    for (std::string call; std::getline(calls >> std::ws, call, ',');) {
+      std::istringstream in(call.starts_with("after") ? call.substr(5) : call);
+      std::uint32_t a = 0, b = 0, c = 0;
+      in >> a >> b >> c;
+      if (call == "notice") {
+        notices.Notify("Download", "Download complete", NoticeKind::Information);
+      } else if (call.starts_with("after")) {
+        notices.HintAfter({.linkError = static_cast<LinkError>(a), .osError = b}, "/dev/ttyX9");
+      } else {
+        notices.Progress(a, b, c);
+      }
+    }
+  }
+  std::fclose(out);
+  const std::string shown(text, size);
+  std::free(text);
+  return shown;
+}
+
+TEST(Console, AsTheTableSays) {
+  testing::ExpectEachRow("cli/console.txt", 0, [](const std::vector<std::string>& cells) {
+    return cells[0] == "port" ? PortList(cells) : Console(cells);
+  });
+}
+
+}  // namespace
+}  // namespace Dexal
