@@ -1,19 +1,24 @@
 // Every tests/testdata/report/NAME.csv made into its report, plots and tables, compared byte
 // for byte with NAME.html, NAME.plots/, NAME.table.csv, NAME.excel.csv and
 // NAME.excel-semicolon.csv (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read them before
-// keeping them); the plot axes and the time of making over the case tables there.
+// keeping them); the plot axes, the time of making, the order of the summary and the plots'
+// file names over the case tables there.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "DexalVersion.h"
+#include "csv/DexalCSVreader.h"
 #include "report/PlotAxis.h"
 #include "report/ReportFiles.h"
+#include "report/ReportModel.h"
 #include "report/ReportText.h"
 #include "tests/support/CaseTable.h"
+#include "tests/support/CsvShorthand.h"
 #include "tests/support/TestFiles.h"
 
 namespace Dexal {
@@ -82,6 +87,32 @@ TEST(ReportParts, AxesOverRoundNumbers) {
 TEST(ReportParts, TimeOfMakingInUtc) {
   ExpectEachRow("report/made-at.txt", 2,
                 [](const auto& cells) { return UtcTextFromSeconds(std::stoll(cells[0])); });
+}
+
+TEST(ReportParts, SummaryOrder) {
+  ExpectEachRow("report/summary-order.txt", 2, [](const auto& cells) {
+    std::string csv = "$T";
+    std::istringstream results(cells[0]);
+    for (std::string result; std::getline(results, result, ',');) {
+      std::istringstream words(result);
+      std::string asset, status;
+      words >> asset >> status;
+      csv += "$C\r\n" + asset + ",Make,Model,SN1,2026-01-02T03:04:05,Defib Pulse," + status +
+             ",,50\r\n\r\n";
+    }
+    const DexalCsvFile file = CsvFileFromText(CsvFromShorthand(csv), "results.csv");
+    std::string order;
+    for (const ReportAsset& asset : ReportModelFromCsv(file).assets) {
+      order += (order.empty() ? "" : " ") + asset.assetId;
+    }
+    return order;
+  });
+}
+
+TEST(ReportParts, PlotFileNames) {
+  ExpectEachRow("report/plot-names.txt", 4, [](const auto& cells) {
+    return PlotFileName(std::stoul(cells[0]), std::stoul(cells[1]), cells[2]);
+  });
 }
 
 }  // namespace
