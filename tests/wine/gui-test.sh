@@ -57,7 +57,10 @@ wait_window() {
   while [ $SECONDS -lt "$deadline" ]; do
     wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$wid" ] && return 0
-    [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null && fail "the program exited waiting for '$1'"
+    if [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; then
+      wait "$app_pid"
+      fail "the program exited with $? waiting for '$1': $(tail -n 5 "$app_log")"
+    fi
     sleep 0.1
   done
   return 1
@@ -71,20 +74,21 @@ wait_gone() {
   done
   return 1
 }
-# Types a Windows path into the focused "File name:" edit of the save dialog $wid and presses its
-# Save button (a Return sent as a synthetic key event is sometimes lost under load).
-save_as() {
-  xdotool windowfocus --sync "$wid" 2>/dev/null
-  xdotool key --window "$wid" ctrl+a
-  xdotool type --window "$wid" --delay 20 "$1"
-  spy click Save 1
+# Puts the Windows path $3 into the file name box (control $2) of the file dialog titled $1 and
+# presses its button 1 once the box is seen to hold it. WM_SETTEXT, not typed keys: under load a
+# synthetic key can be lost.
+put_file_name() {
+  local held
+  held=$(spy settext "$1" "$2" "$3")
+  [ "$held" = "$3" ] || fail "the $1 dialog's file name box holds '$held', not '$3'"
+  spy click "$1" 1
 }
 control() { grep "^id=$1 " <<<"$controls"; }
 # Clicks Download and saves as $work/$1 ($2 names the download in failures); the dialog adds .csv.
 save_download() {
   spy click "$title" 1001
   wait_window Save 30 || fail "no save dialog for the $2"
-  save_as "$(winepath -w "$work/$1")"
+  put_file_name Save 1152 "$(winepath -w "$work/$1")"
 }
 # Waits for "Download complete", OKs it and compares $work/$1.csv with the native program's
 # ($work/expected.csv, or $2).
@@ -115,7 +119,8 @@ timeout 30 wineserver -k 2>/dev/null
 timeout 60 wineserver -w 2>/dev/null
 
 # 1. The window and its controls.
-wine "$app" >"$work/app.log" 2>&1 &
+app_log="$work/app.log"
+wine "$app" >"$app_log" 2>&1 &
 app_pid=$!
 wait_window "$title" 30 || fail "no window titled '$title' within 30 s"
 main=$wid
@@ -265,14 +270,13 @@ native_report=$(cd "$native" && pwd)/cli/dexal-report
 printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
 # Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
 report_pick() {
-  wine "$report" >"$work/report.log" 2>&1 &
+  app_log="$work/report.log"
+  wine "$report" >"$app_log" 2>&1 &
   app_pid=$!
   wait_window Open 30 || fail "dexal-report with no argument asked for no file"
   shot "report-open"
   if [ -n "$1" ]; then
-    xdotool windowfocus --sync "$wid" 2>/dev/null
-    xdotool type --window "$wid" --delay 20 "$(winepath -w "$work/$1")"
-    spy click Open 1
+    put_file_name Open 1148 "$(winepath -w "$work/$1")"
   else
     spy click Open 2
   fi
