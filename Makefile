@@ -54,8 +54,7 @@ windows-test: deps-native deps-windows wine-prefix
 	ctest --preset mingw
 	@# The Windows programs against the emulator, compared with the native ones.
 	cmake --preset asan
-	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim link_session_check \
-	  dexal-report
+	cmake --build --preset asan -j$(JOBS) --target dexal-download dexal-tester-sim dexal-report
 	tests/wine/cli-e2e.sh build/mingw build/asan build/wine-e2e
 	tests/wine/report-e2e.sh build/mingw build/asan build/wine-report
 	@# The dialog program under Xvfb, in a prefix of its own (the test maps COM7 there).

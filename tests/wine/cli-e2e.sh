@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The Windows programs under Wine against the emulator, through a COM port that is a symlink to
-# the emulator's pseudo-terminal:
-#  1. link_session_check.exe prints the same session as the native build, and a missing port
-#     gives the open failure text;
-#  2. dexal-download.exe writes the same CSV as the native program, byte for byte.
+# The Windows command line under Wine against the emulator, through a COM port that is a symlink
+# to the emulator's pseudo-terminal: dexal-download.exe writes the same CSV as the native
+# program, byte for byte.
 # Usage: cli-e2e.sh <bin dir of the mingw build> <bin dir of the native build> <work dir>
 set -u
 mingw=$1 native=$2 work=$3
@@ -27,25 +25,6 @@ cleanup() {
 wineserver -p >/dev/null 2>&1
 timeout 120 wine cmd /c exit >/dev/null 2>&1 || fail "wine does not start"
 
-# 1. The link session.
-start_sim
-timeout 60 "$native/tests/link/link_session_check" "$pty" >"$work/session-native.txt" 2>&1 ||
-  fail "native session failed: $(cat "$work/session-native.txt")"
-cleanup
-start_sim_at "$WINEPREFIX/dosdevices/$com"
-timeout 120 wine "$mingw/tests/link/link_session_check.exe" COM9 2>/dev/null |
-  tr -d '\r' >"$work/session-windows.txt"
-cleanup
-cmp -s "$work/session-native.txt" "$work/session-windows.txt" ||
-  fail "the Windows session differs: $(diff "$work/session-native.txt" "$work/session-windows.txt")"
-missing=$(timeout 60 wine "$mingw/tests/link/link_session_check.exe" COM8 2>/dev/null | tr -d '\r')
-case "$missing" in
-  "open failed: Protocol Error 1: Cannot open COM port."*) ;;
-  *) fail "a missing COM port gave: $missing" ;;
-esac
-echo "PASS: link_session_check.exe under Wine printed the native session; COM8 fails to open"
-
-# 2. The whole download.
 native_download -- --output "$work/native.csv" --graph-points
 start_sim_at "$WINEPREFIX/dosdevices/$com"
 win_out=$(winepath -w "$work/windows.csv")
