@@ -19,7 +19,6 @@
 #include "tests/support/CaseTable.h"
 #include "tests/support/CsvShorthand.h"
 #include "tests/support/Expect.h"
-#include "tests/support/TestFiles.h"
 
 namespace Dexal {
 namespace {
