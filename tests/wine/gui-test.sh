@@ -30,7 +30,7 @@ version=$(grep -m1 -o '^project.* VERSION [0-9.]*' "$here/../../CMakeLists.txt" 
 startup="Dexal CSV downloader v$version beta\\nPut the tester in Download mode."
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
-rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt
+rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt "$work"/*.html
 xvfb_pid="" app_pid="" sim_pid=""
 
 cleanup() {
@@ -76,10 +76,17 @@ wait_gone() {
 }
 # Puts the Windows path $3 into the file name box (control $2) of the file dialog titled $1 and
 # presses its button 1 once the box is seen to hold it. WM_SETTEXT, not typed keys: under load a
-# synthetic key can be lost.
+# synthetic key can be lost. A dialog shows before it is ready, so the name is put in until it
+# holds, and read back once more half a second later.
 put_file_name() {
-  local held
-  held=$(spy settext "$1" "$2" "$3")
+  local held="" deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
+    held=$(spy settext "$1" "$2" "$3")
+    sleep 0.5
+    [ "$held" = "$3" ] || continue
+    held=$(sed -n 's/^id='"$2"' .* text="\(.*\)" check=.*/\1/p' <<<"$(spy list "$1")")
+    [ "$held" = "$3" ] && break
+  done
   [ "$held" = "$3" ] || fail "the $1 dialog's file name box holds '$held', not '$3'"
   spy click "$1" 1
 }
