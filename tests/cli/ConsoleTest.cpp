@@ -1,5 +1,6 @@
 // What the command line shows of a download, as tests/testdata/cli/console.txt gives it: the
-// port list, the progress line on a terminal, and the permission hint.
+// port list, the progress line on a terminal, and the permission hint; and a warning's text as
+// stderr shows it (cli/warnings.txt).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,13 +23,25 @@ std::string PortList(const std::vector<std::string>& cells) {
   return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port});
 }
 
-// The calls of the row, in order, on notices writing to memory; what they wrote.
-std::string Console(const std::vector<std::string>& cells) {
+// What `write` wrote through notices on a terminal or a pipe.
+template <class Write>
+std::string Written(bool terminal, Write write) {
   char* text = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&text, &size);
   {
-    ConsoleNotices notices(out, cells[0] == "terminal");
+    ConsoleNotices notices(out, terminal);
+    write(notices);
+  }
+  std::fclose(out);
+  const std::string shown(text, size);
+  std::free(text);
+  return shown;
+}
+
+// The calls of the row, in order; what they wrote.
+std::string Console(const std::vector<std::string>& cells) {
+  return Written(cells[0] == "terminal", [&](ConsoleNotices& notices) {
     std::istringstream calls(cells[1]);
     for (std::string call; std::getline(calls >> std::ws, call, ',');) {
       std::istringstream in(call.starts_with("after") ? call.substr(5) : call);
@@ -42,16 +55,18 @@ std::string Console(const std::vector<std::string>& cells) {
         notices.Progress(a, b, c);
       }
     }
-  }
-  std::fclose(out);
-  const std::string shown(text, size);
-  std::free(text);
-  return shown;
+  });
 }
 
 TEST(Console, AsTheTableSays) {
   testing::ExpectEachRow("cli/console.txt", 0, [](const std::vector<std::string>& cells) {
     return cells[0] == "port" ? PortList(cells) : Console(cells);
+  });
+}
+
+TEST(Console, WarningIsOneLine) {
+  testing::ExpectEachRow("cli/warnings.txt", 2, [](const std::vector<std::string>& cells) {
+    return Written(false, [&](ConsoleNotices& notices) { notices.Warn(cells[0]); });
   });
 }
 

@@ -17,8 +17,8 @@
 #include "csv/DexalCsvError.h"
 #include "csv/DexalNumberFormat.h"
 #include "tests/support/CaseTable.h"
+#include "tests/support/CsvShorthand.h"
 #include "tests/support/Expect.h"
-#include "tests/support/TestFiles.h"
 
 namespace Dexal {
 namespace {
@@ -78,18 +78,8 @@ TEST(GeneralFormat, AgreesWithTheStandardLibrary) {
   EXPECT_EQ(wrong, 0);
 }
 
+using testing::CsvFromShorthand;
 using testing::MessageOf;
-using testing::ReplaceAll;
-
-// The shorthands of the tables' inputs spelt out.
-std::string InputFromCell(const std::string& cell) {
-  std::string text = ReplaceAll(cell, "$T", "Serial,Service Date\r\nDX2-1,2025-09-01\r\n");
-  text = ReplaceAll(text, "$C",
-                    "Asset ID,Asset Make,Asset Model,Asset Serial,Date,Test Type,Status,Comment,"
-                    "NominalLoad");
-  return ReplaceAll(text, "$V",
-                    "A1,\"Make\",\"Model\",\"SN1\",2026-01-02T03:04:05,Defib Pulse,Pass,\"\",50");
-}
 
 std::string PointText(const DexalCsvPoint& p) {
   char text[96];
@@ -117,8 +107,9 @@ TEST(CsvReader, ReadsTheFilesThisProgramWritesAndRefusesOthers) {
   for (const char* table : {"csv-reader/files.txt", "csv-reader/bad-files.txt"}) {
     testing::ExpectEachRow(table, 2, [](const auto& cells) {
       std::string described;
-      const std::string message = MessageOf<DexalCsvError>(
-          [&] { described = Described(CsvFileFromText(InputFromCell(cells[0]), "results.csv")); });
+      const std::string message = MessageOf<DexalCsvError>([&] {
+        described = Described(CsvFileFromText(CsvFromShorthand(cells[0]), "results.csv"));
+      });
       return message == "(nothing thrown)" ? described : message;
     });
   }

@@ -1,19 +1,25 @@
 // Every tests/testdata/report/NAME.csv made into its report, plots and tables, compared byte
-// for byte with NAME.html, NAME.plots/, NAME.table.csv, NAME.excel.csv and
+// for byte with NAME.html (its style sheet and plots as markers), NAME.plots/, NAME.table.csv,
+// NAME.excel.csv and
 // NAME.excel-semicolon.csv (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read them before
-// keeping them); the plot axes and the time of making over the case tables there.
+// keeping them); the plot axes, the time of making, the order of the summary and the plots'
+// file names over the case tables there.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "DexalVersion.h"
+#include "csv/DexalCSVreader.h"
 #include "report/PlotAxis.h"
 #include "report/ReportFiles.h"
+#include "report/ReportModel.h"
 #include "report/ReportText.h"
 #include "tests/support/CaseTable.h"
+#include "tests/support/CsvShorthand.h"
 #include "tests/support/TestFiles.h"
 
 namespace Dexal {
@@ -27,8 +33,8 @@ constexpr std::int64_t kMadeAt = 1772700000;
 
 // The program's version stands in the golden files as @VERSION@, so that a new version number
 // does not change them.
-void ExpectGolden(const fs::path& made, const std::string& golden) {
-  ExpectGoldenFile(ReplaceAll(ReadFileBytes(made), DEXAL_VERSION_TEXT, "@VERSION@"), golden);
+void ExpectGolden(const std::string& made, const std::string& golden) {
+  ExpectGoldenFile(ReplaceAll(made, DEXAL_VERSION_TEXT, "@VERSION@"), golden);
 }
 
 std::set<std::string> FileNames(const fs::path& dir) {
@@ -38,6 +44,28 @@ std::set<std::string> FileNames(const fs::path& dir) {
     names.insert(entry.path().filename().string());
   }
   return names;
+}
+
+// The report as its golden file holds it, with markers for what other golden files hold: the
+// style sheet as "@style.css@" (it is report/style.css), and each plot drawn in the page as
+// "@plot NAME@" when it is the plot file NAME without the XML declaration and the white
+// background that a file of its own begins with.
+std::string ReportAsGolden(std::string html, const fs::path& plots) {
+  const std::string open = "<style>\n";
+  const auto from = html.find(open);
+  const auto to = html.find("</style>");
+  if (from != std::string::npos && to != std::string::npos && to > from + open.size()) {
+    const std::size_t start = from + open.size();
+    ExpectGolden(html.substr(start, to - start), TestDataPath("report/style.css").string());
+    html.replace(start, to - start, "@style.css@\n");
+  }
+  for (const std::string& name : FileNames(plots)) {
+    std::string drawn = ReadFileBytes(plots / name);
+    drawn = ReplaceAll(drawn, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "");
+    drawn = ReplaceAll(drawn, "<rect width=\"680\" height=\"300\" fill=\"#fff\"/>\n", "");
+    html = ReplaceAll(html, drawn, "@plot " + name + "@\n");
+  }
+  return html;
 }
 
 TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
@@ -53,15 +81,16 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
           std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
       ASSERT_NO_THROW(MakeReport({csv, name + ".csv", dir / "report.html", dir / "plots",
                                   dir / "table.csv", dialect, kMadeAt}));
-      ExpectGolden(dir / "table.csv", golden + suffix);
+      ExpectGolden(ReadFileBytes(dir / "table.csv"), golden + suffix);
     }
-    ExpectGolden(dir / "report.html", golden + ".html");
+    ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
+                 golden + ".html");
     const std::set<std::string> plots = FileNames(dir / "plots");
     if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
       EXPECT_EQ(plots, FileNames(golden + ".plots"));
     }
     for (const std::string& plot : plots) {
-      ExpectGolden(dir / "plots" / plot, golden + ".plots/" + plot);
+      ExpectGolden(ReadFileBytes(dir / "plots" / plot), golden + ".plots/" + plot);
     }
   }
   EXPECT_GT(names.size(), 0u);
@@ -82,6 +111,32 @@ TEST(ReportParts, AxesOverRoundNumbers) {
 TEST(ReportParts, TimeOfMakingInUtc) {
   ExpectEachRow("report/made-at.txt", 2,
                 [](const auto& cells) { return UtcTextFromSeconds(std::stoll(cells[0])); });
+}
+
+TEST(ReportParts, SummaryOrder) {
+  ExpectEachRow("report/summary-order.txt", 2, [](const auto& cells) {
+    std::string csv = "$T";
+    std::istringstream results(cells[0]);
+    for (std::string result; std::getline(results, result, ',');) {
+      std::istringstream words(result);
+      std::string asset, status;
+      words >> asset >> status;
+      csv += "$C\r\n" + asset + ",Make,Model,SN1,2026-01-02T03:04:05,Defib Pulse," + status +
+             ",,50\r\n\r\n";
+    }
+    const DexalCsvFile file = CsvFileFromText(CsvFromShorthand(csv), "results.csv");
+    std::string order;
+    for (const ReportAsset& asset : ReportModelFromCsv(file).assets) {
+      order += (order.empty() ? "" : " ") + asset.assetId;
+    }
+    return order;
+  });
+}
+
+TEST(ReportParts, PlotFileNames) {
+  ExpectEachRow("report/plot-names.txt", 4, [](const auto& cells) {
+    return PlotFileName(std::stoul(cells[0]), std::stoul(cells[1]), cells[2]);
+  });
 }
 
 }  // namespace

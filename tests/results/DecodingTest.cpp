@@ -97,23 +97,6 @@ TEST(Decoding, FailedSampleBlockLeavesAnEmptyProfileAttached) {
             "No raw data associated with this result");
 }
 
-// accept hands back whatever the visitor answers.
-class Refusing : public DexalResultDecoder {
- public:
-  using DexalResultDecoder::visit;
-  bool visit(DexalGeneralObservationTest&) override { return false; }
-};
-
-TEST(Decoding, AcceptPassesTheVisitorsAnswerOn) {
-  DexalCmdResultData result(nullptr, "T1");
-  result.criteriaSegment = BytesFromHex("06 01 01");
-  DexalGeneralObservationTest record(&result);
-  Refusing refusing;
-  EXPECT_FALSE(record.accept(refusing));
-  DexalResultDecoder decoder;
-  EXPECT_TRUE(record.accept(decoder));
-}
-
 TEST(TagFromVector, ReadsTwoVarintsOfAtMostSixBytes) {
   testing::ExpectEachRow("results/varints.txt", 4, [](const auto& cells) {
     std::size_t cursor = 0;

@@ -1,6 +1,5 @@
-// Port discovery's rules, the download's open path, and the dialog's texts and placement, as the
-// case tables tests/testdata/shell/port-rules.txt and dialog-text.txt give them; the version block
-// query.
+// Port discovery's rules, the download's open path, and the dialog's texts, as the case tables
+// tests/testdata/shell/port-rules.txt and dialog-text.txt give them; the version block query.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -95,12 +94,6 @@ TEST(DialogText, AsTheTableSays) {
   testing::ExpectEachRow("shell/dialog-text.txt", 3, [](const auto& cells) {
     std::istringstream in(cells[1]);
     in >> std::setbase(0);  // 0x for hexadecimal
-    if (cells[0] == "centre") {
-      long v[6] = {};
-      for (long& x : v) in >> x;
-      const WindowPosition p = CentredPosition(v[0], v[1], v[2], v[3], v[4], v[5]);
-      return std::to_string(p.x) + " " + std::to_string(p.y);
-    }
     std::uint32_t a = 0, b = 0;
     in >> a >> b;
     return Utf8FromWideText(cells[0] == "text" ? StaticTextFromFileVersion(a, b)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "tests/support/TestFiles.h"
@@ -42,8 +43,13 @@ std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t widt
   std::ifstream in(TestDataPath(relative), std::ios::binary);
   EXPECT_TRUE(in) << "cannot read tests/testdata/" << relative;
   std::string line;
+  bool named = width == 0;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::string trimmed = Trim(line);
+    if (!trimmed.empty() && trimmed[0] == '#' && rows.empty()) {
+      named =
+          named || static_cast<std::size_t>(std::count(line.begin(), line.end(), '|')) + 1 == width;
+    }
     if (trimmed.empty() || trimmed[0] == '#') continue;
     CaseRow row{relative + ":" + std::to_string(number), {}};
     std::string cell;
@@ -64,6 +70,8 @@ std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t widt
     rows.push_back(std::move(row));
   }
   EXPECT_FALSE(rows.empty()) << "no cases in tests/testdata/" << relative;
+  EXPECT_TRUE(named) << "tests/testdata/" << relative << " names its " << width
+                     << " columns in no '#' line (a | b | ...) before its first case";
   return rows;
 }
 

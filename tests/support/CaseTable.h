@@ -16,8 +16,9 @@ struct CaseRow {
 
 // A case table under tests/testdata: one case a line, cells separated by '|', each cell trimmed.
 // Lines that are empty or begin with '#' are skipped. In a cell, \r \n \t \\ \| \s (a space)
-// and \xHH stand for the characters they name. Fails the test on a row whose width is not
-// `width` (when given).
+// and \xHH stand for the characters they name. With a `width`, fails the test on a row of
+// another width, and on a table with no '#' line of that many cells, naming its columns, before
+// its first case.
 std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t width = 0);
 
 // Every row of the table through `got`, which must give the row's last cell.

@@ -30,7 +30,7 @@ version=$(grep -m1 -o '^project.* VERSION [0-9.]*' "$here/../../CMakeLists.txt" 
 startup="Dexal CSV downloader v$version beta\\nPut the tester in Download mode."
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
-rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt
+rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt "$work"/*.html
 xvfb_pid="" app_pid="" sim_pid=""
 
 cleanup() {
@@ -51,13 +51,20 @@ fail() {
 shot() { timeout 20 import -window root "$work/$1.png" 2>/dev/null; }
 spy() { timeout 30 wine "$spy" "$@" 2>/dev/null | tr -d '\r'; }
 
+# Fails, with its exit status and log, when the program has ended ($1 says while doing what).
+fail_if_ended() {
+  if [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; then
+    wait "$app_pid"
+    fail "the program exited with $? $1: $(tail -n 5 "$app_log")"
+  fi
+}
 # Waits up to $2 seconds for a visible X window named exactly $1; sets $wid.
 wait_window() {
   local deadline=$((SECONDS + $2))
   while [ $SECONDS -lt "$deadline" ]; do
     wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$wid" ] && return 0
-    [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null && fail "the program exited waiting for '$1'"
+    fail_if_ended "waiting for '$1'"
     sleep 0.1
   done
   return 1
@@ -71,20 +78,22 @@ wait_gone() {
   done
   return 1
 }
-# Types a Windows path into the focused "File name:" edit of the save dialog $wid and presses its
-# Save button (a Return sent as a synthetic key event is sometimes lost under load).
-save_as() {
-  xdotool windowfocus --sync "$wid" 2>/dev/null
-  xdotool key --window "$wid" ctrl+a
-  xdotool type --window "$wid" --delay 20 "$1"
-  spy click Save 1
+# Puts the Windows path $3 into the file name box (control $2) of the file dialog titled $1 and
+# presses its button 1 once the box is seen to hold it. WM_SETTEXT, not typed keys: under load a
+# synthetic key can be lost.
+put_file_name() {
+  local held
+  held=$(spy settext "$1" "$2" "$3")
+  [ "$held" = "$3" ] || fail_if_ended "before its $1 dialog took the file name"
+  [ "$held" = "$3" ] || fail "the $1 dialog's file name box holds '$held', not '$3'"
+  spy click "$1" 1
 }
 control() { grep "^id=$1 " <<<"$controls"; }
 # Clicks Download and saves as $work/$1 ($2 names the download in failures); the dialog adds .csv.
 save_download() {
   spy click "$title" 1001
   wait_window Save 30 || fail "no save dialog for the $2"
-  save_as "$(winepath -w "$work/$1")"
+  put_file_name Save 1152 "$(winepath -w "$work/$1")"
 }
 # Waits for "Download complete", OKs it and compares $work/$1.csv with the native program's
 # ($work/expected.csv, or $2).
@@ -115,7 +124,8 @@ timeout 30 wineserver -k 2>/dev/null
 timeout 60 wineserver -w 2>/dev/null
 
 # 1. The window and its controls.
-wine "$app" >"$work/app.log" 2>&1 &
+app_log="$work/app.log"
+wine "$app" >"$app_log" 2>&1 &
 app_pid=$!
 wait_window "$title" 30 || fail "no window titled '$title' within 30 s"
 main=$wid
@@ -246,8 +256,11 @@ sleep 1
 kill -0 "$app_pid" 2>/dev/null || fail "the click on Close during the download closed the program"
 echo "PASS: a long download ($looks looks) never counts as hung; a click on Close meanwhile does nothing"
 
+# A real key press on the focused window, not a key event sent to it: the release of a sent key
+# is lost with the window it closes, and the Wine session then holds Escape down and cancels the
+# next program's open dialog.
 xdotool windowfocus --sync "$main" 2>/dev/null
-xdotool key --window "$main" Escape
+xdotool key Escape
 deadline=$((SECONDS + 30))
 while kill -0 "$app_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within 30 s of Esc"
@@ -265,14 +278,13 @@ native_report=$(cd "$native" && pwd)/cli/dexal-report
 printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
 # Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
 report_pick() {
-  wine "$report" >"$work/report.log" 2>&1 &
+  app_log="$work/report.log"
+  wine "$report" >"$app_log" 2>&1 &
   app_pid=$!
   wait_window Open 30 || fail "dexal-report with no argument asked for no file"
   shot "report-open"
   if [ -n "$1" ]; then
-    xdotool windowfocus --sync "$wid" 2>/dev/null
-    xdotool type --window "$wid" --delay 20 "$(winepath -w "$work/$1")"
-    spy click Open 1
+    put_file_name Open 1148 "$(winepath -w "$work/$1")"
   else
     spy click Open 2
   fi

@@ -4,7 +4,10 @@
 //   winspy select TITLE ID ITEM  selects a combo box entry by its text, or -1 for none
 //   winspy text TITLE ID     prints the control's text without a message to its thread, which
 //                            may be busy in a download
-// Exit status: 0 done, 1 no such window or control, 2 usage.
+//   winspy settext TITLE ID TEXT  puts TEXT into control ID with WM_SETTEXT and prints what the
+//                            control then holds: no key can be lost on the way
+//   winspy hung TITLE        "hung" or "responding", as Windows judges the window
+// Exit status: 0 done, 1 no such window or control, or the text did not stick, 2 usage.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +16,9 @@
 #include <vector>
 
 namespace {
+
+const char* const kUsage =
+    "usage: winspy list|hung|click|select|text|settext TITLE [ID [ITEM|TEXT]]\n";
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -84,7 +90,7 @@ void PrintControl(HWND control) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: winspy list|hung|click|select|text TITLE [ID [ITEM]]\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   const std::wstring command = argv[1];
@@ -131,12 +137,18 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return 0;
   }
+  if (command == L"settext" && argc == 5) {
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    const std::wstring held = TextOf(control);
+    std::printf("%s\n", Escaped(held).c_str());
+    return held == argv[4] ? 0 : 1;
+  }
   if (command == L"text" && argc == 4) {
     wchar_t text[1024] = {};
     GetWindowTextW(control, text, 1024);
     std::printf("%s\n", Escaped(text).c_str());
     return 0;
   }
-  std::fprintf(stderr, "usage: winspy list|hung|click|select|text TITLE [ID [ITEM]]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }

@@ -1,0 +1,39 @@
+// UTF-8 and wide text made from each other, over platform/wide-text.txt: natively wchar_t holds
+// UTF-32, under Wine UTF-16.
+#include "platform/WideText.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "tests/support/Bytes.h"
+#include "tests/support/CaseTable.h"
+
+namespace Dexal {
+namespace {
+
+TEST(WideText, EachWayAsTheTableSays) {
+  const std::size_t column = sizeof(wchar_t) == 2 ? 2 : 3;  // UTF-16 or UTF-32 code units
+  for (const testing::CaseRow& row : testing::ReadCaseTable("platform/wide-text.txt", 4)) {
+    SCOPED_TRACE(row.where);
+    const std::string& way = row.cells[0];
+    if (row.cells[column] == "-") continue;
+    std::wstring wide;
+    std::istringstream units(row.cells[column]);
+    for (std::string unit; units >> unit;) {
+      wide += static_cast<wchar_t>(std::stoul(unit, nullptr, 16));
+    }
+    const ByteVector bytes = testing::BytesFromHex(way == "to-utf8" ? "" : row.cells[1]);
+    const std::string utf8(bytes.begin(), bytes.end());
+    if (way != "to-utf8") {
+      EXPECT_EQ(WideTextFromUtf8(utf8), wide);
+    }
+    if (way != "to-wide") {
+      EXPECT_EQ(Utf8FromWideText(wide), utf8);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace Dexal
