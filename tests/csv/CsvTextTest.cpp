@@ -1,15 +1,17 @@
 // The number formats against tests/testdata/csv/number_formats.txt, the general format of the
 // graph lines also against the standard library's to_chars(general, 6) over the values a
 // download writes and random values of every size; the CSV reader over the case tables in
-// tests/testdata/csv-reader.
+// tests/testdata/csv-reader, in blocks of every size, and over long files made as it reads.
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -19,6 +21,13 @@
 #include "tests/support/CaseTable.h"
 #include "tests/support/CsvShorthand.h"
 #include "tests/support/Expect.h"
+#include "tests/support/TestFiles.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <thread>
+#endif
 
 namespace Dexal {
 namespace {
@@ -102,18 +111,111 @@ std::string Described(const DexalCsvFile& file) {
   return out;
 }
 
-// What each file reads as, or the message of its refusal.
+// What the text reads as, or the message of its refusal, read `blockBytes` at a time.
+std::string Outcome(const std::string& text, std::size_t blockBytes) {
+  std::string described;
+  const std::string message = MessageOf<DexalCsvError>(
+      [&] { described = Described(CsvFileFromText(text, "results.csv", blockBytes)); });
+  return message == "(nothing thrown)" ? described : message;
+}
+
+// What each file reads as, or the message of its refusal; the same when the file comes in small
+// blocks, so that lines, cells, quotes and line ends straddle them.
 TEST(CsvReader, ReadsTheFilesThisProgramWritesAndRefusesOthers) {
   for (const char* table : {"csv-reader/files.txt", "csv-reader/bad-files.txt"}) {
     testing::ExpectEachRow(table, 2, [](const auto& cells) {
-      std::string described;
-      const std::string message = MessageOf<DexalCsvError>([&] {
-        described = Described(CsvFileFromText(CsvFromShorthand(cells[0]), "results.csv"));
-      });
-      return message == "(nothing thrown)" ? described : message;
+      const std::string text = CsvFromShorthand(cells[0]);
+      const std::string outcome = Outcome(text, DexalCSVreader::kBlockBytes);
+      for (const std::size_t block : {1, 2, 3, 7}) {
+        const std::string inBlocks = Outcome(text, block);
+        if (inBlocks != outcome) return "in blocks of " + std::to_string(block) + ": " + inBlocks;
+      }
+      return outcome;
     });
   }
 }
+
+// A long file made as it is read: `start`, then `repeated` again and again.
+class RepeatedText final : public CsvByteSource {
+ public:
+  RepeatedText(std::string start, std::string repeated, std::size_t total)
+      : start_(std::move(start)), repeated_(std::move(repeated)), total_(total) {}
+
+  std::size_t Read(char* into, std::size_t most) override {
+    std::size_t given = 0;
+    for (; given < most && handedOut < total_; ++given, ++handedOut) {
+      into[given] = handedOut < start_.size()
+                        ? start_[handedOut]
+                        : repeated_[(handedOut - start_.size()) % repeated_.size()];
+    }
+    return given;
+  }
+
+  std::size_t handedOut = 0;
+
+ private:
+  std::string start_;
+  std::string repeated_;
+  std::size_t total_;
+};
+
+// The reader takes no more of a file than the sections asked for and one block: a report can
+// go through a file far larger than its memory one section at a time.
+TEST(CsvReader, ReadsAsItGoes) {
+  std::string section = CsvFromShorthand("$C\r\n$V\r\nTime (ms),Current (A),Voltage (V)\r\n");
+  for (int i = 0; i < 1000; ++i) section += "0.004,30,1500\r\n";
+  section += "\r\n";
+  auto source =
+      std::make_unique<RepeatedText>(CsvFromShorthand("$T"), section, std::size_t{1} << 30);
+  const RepeatedText& file = *source;
+  DexalCSVreader reader(std::move(source), "big.csv", DexalCSVreader::kBlockBytes);
+  DexalCsvSection read;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(reader.NextSection(read));
+    EXPECT_EQ(read.points.size(), 1000u);
+  }
+  EXPECT_LE(file.handedOut, 3 * section.size() + 2 * DexalCSVreader::kBlockBytes);
+}
+
+// A line far longer than any this program writes is refused where it begins, without reading
+// the rest of it.
+TEST(CsvReader, RefusesAnEndlessLine) {
+  auto source =
+      std::make_unique<RepeatedText>(CsvFromShorthand("$T$C\r\nA1,"), "x", std::size_t{1} << 30);
+  const RepeatedText& file = *source;
+  DexalCSVreader reader(std::move(source), "big.csv", DexalCSVreader::kBlockBytes);
+  DexalCsvSection read;
+  EXPECT_EQ(MessageOf<DexalCsvError>([&] { reader.NextSection(read); }),
+            "big.csv:4: a line longer than 1 MiB: this is not a file of this downloader");
+  EXPECT_LE(file.handedOut, 2 * 1024 * 1024);
+}
+
+#ifndef _WIN32
+// Each kind of input, read from its path, as csv-reader/inputs.txt says.
+TEST(CsvReader, ReadsFilesAndPipesAndRefusesFoldersAndDevices) {
+  testing::ExpectEachRow("csv-reader/inputs.txt", 3, [](const auto& cells) {
+    const testing::TempDir dir;
+    const std::string& kind = cells[0];
+    const std::string bytes = CsvFromShorthand(cells[1]);
+    std::filesystem::path path = dir / "results.csv";
+    std::thread writer;
+    if (kind == "file") testing::WriteFileBytes(path, bytes);
+    if (kind == "folder") std::filesystem::create_directory(path);
+    if (kind == "device") path = "/dev/null";
+    if (kind == "pipe") {
+      if (mkfifo(path.c_str(), 0600) != 0) return std::string("(no pipe)");
+      // Opening blocks until the reader opens the other end; what is written fits the pipe.
+      writer = std::thread([path, bytes] { testing::WriteFileBytes(path, bytes); });
+    }
+    std::string described;
+    const std::string message =
+        MessageOf<DexalCsvError>([&] { described = Described(ReadCsvFile(path, path.string())); });
+    if (writer.joinable()) writer.join();
+    return testing::ReplaceAll(message == "(nothing thrown)" ? described : message, path.string(),
+                               "NAME");
+  });
+}
+#endif
 
 }  // namespace
 }  // namespace Dexal
