@@ -6,10 +6,15 @@
 
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
+#include "platform/WideText.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
 namespace {
+
+// A cell's text as the report shows it: the file keeps the tester's 8-bit texts as they came,
+// and one that is not UTF-8 is most likely Windows-1252.
+std::string Shown(const std::string& cell) { return Utf8FromUtf8OrWindows1252(cell); }
 
 bool CarriesPulse(const std::string& testType) {
   const DexalTestType* type = TestTypeFromDisplayName(testType);
@@ -54,19 +59,19 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   ReportResult r;
   r.position = position;
   r.section = &section;
-  r.assetId = v[kAssetIdColumn];
-  r.assetMake = v[kAssetMakeColumn];
-  r.assetModel = v[kAssetModelColumn];
-  r.assetSerial = v[kAssetSerialColumn];
-  r.date = v[kDateColumn];
-  r.testType = v[kTestTypeColumn];
-  r.status = VerdictFromStatusText(v[kStatusColumn]);
-  r.comment = v[kCommentColumn];
+  r.assetId = Shown(v[kAssetIdColumn]);
+  r.assetMake = Shown(v[kAssetMakeColumn]);
+  r.assetModel = Shown(v[kAssetModelColumn]);
+  r.assetSerial = Shown(v[kAssetSerialColumn]);
+  r.date = Shown(v[kDateColumn]);
+  r.testType = Shown(v[kTestTypeColumn]);
+  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
+  r.comment = Shown(v[kCommentColumn]);
   r.carriesPulse = CarriesPulse(r.testType);
   for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
     ReportMeasurement& m = r.measurements.emplace_back();
-    SplitHeader(section.headers[i], m);
-    SplitValue(v[i], m);
+    SplitHeader(Shown(section.headers[i]), m);
+    SplitValue(Shown(v[i]), m);
   }
   return r;
 }
@@ -86,8 +91,8 @@ DexalVerdict OverallStatus(const std::vector<const ReportResult*>& results) {
 
 ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
   ReportModel model;
-  model.testerSerial = file.testerSerial;
-  model.serviceDate = file.serviceDate;
+  model.testerSerial = Shown(file.testerSerial);
+  model.serviceDate = Shown(file.serviceDate);
   model.results.reserve(file.sections.size());
   for (const DexalCsvSection& section : file.sections) {
     const ReportResult& r =
