@@ -96,25 +96,21 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
   EXPECT_GT(names.size(), 0u);
 }
 
-// The demo download as a spreadsheet saves it when nothing is lost (a byte-order mark, no final
-// empty line, LF for CR LF, and all three) gives the same report and table, byte for byte.
+// The demo download as spreadsheets save it when nothing is lost (a byte-order mark, no final
+// empty line, LF for CR LF, all three) gives the same report and table, byte for byte.
 TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
-  const std::string original = ReadFileBytes(TestDataPath("download/demo.csv"));
-  ASSERT_TRUE(original.ends_with("\r\n\r\n"));
+  const std::string demo = ReadFileBytes(TestDataPath("download/demo.csv"));
+  const std::string cut = demo.substr(0, demo.size() - 2), bom = "\xEF\xBB\xBF";
   TempDir dir;
-  const auto made = [&](const std::string& csv) {
+  std::set<std::string> made;
+  for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
+                                 bom + ReplaceAll(cut, "\r\n", "\n")}) {
     WriteFileBytes(dir / "demo.csv", csv);
     MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
                 TableDialect::Excel, kMadeAt});
-    return ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv");
-  };
-  const std::string expected = made(original);
-  const std::string withoutEmptyLine = original.substr(0, original.size() - 2);
-  EXPECT_EQ(made("\xEF\xBB\xBF" + original), expected) << "with a byte-order mark";
-  EXPECT_EQ(made(withoutEmptyLine), expected) << "without the final empty line";
-  EXPECT_EQ(made(ReplaceAll(original, "\r\n", "\n")), expected) << "with LF";
-  EXPECT_EQ(made("\xEF\xBB\xBF" + ReplaceAll(withoutEmptyLine, "\r\n", "\n")), expected)
-      << "all three";
+    made.insert(ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv"));
+  }
+  EXPECT_EQ(made.size(), 1u);
 }
 
 TEST(ReportParts, AxesOverRoundNumbers) {
