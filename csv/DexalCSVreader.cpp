@@ -1,15 +1,14 @@
 #include "csv/DexalCSVreader.h"
 
 #include <algorithm>
-#include <array>
+#include <charconv>
+#include <cmath>
 #include <limits>
-#include <optional>
 #include <utility>
 
 #include "csv/DexalCsvError.h"
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalCsvText.h"
-#include "csv/DexalNumberFormat.h"
 
 namespace Dexal {
 namespace {
@@ -32,24 +31,24 @@ bool IsSectionHeader(const CsvRecord& record) {
          std::equal(kCommonHeaders.begin(), kCommonHeaders.end(), record.cells.begin());
 }
 
-// A graph cell: a number as the writer writes it, or empty for a value it had no text for.
-bool NumberFromCell(std::string_view cell, double& value) {
-  const std::optional<double> number =
-      cell.empty() ? std::numeric_limits<double>::quiet_NaN() : NumberFromText(cell);
-  value = number.value_or(0.0);
-  return number.has_value();
-}
-
+// A graph line: three numbers as the writer writes them, an empty cell for a value it had no
+// text for (read as NaN). Parsed in one pass, as a million of them may follow each other.
 bool PointFromLine(std::string_view line, DexalCsvPoint& point) {
-  std::array<double*, 3> targets = {&point.timeMs, &point.current, &point.voltage};
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    const std::size_t comma = line.find(kCsvSeparator);
-    const bool last = i + 1 == targets.size();
-    if ((comma == std::string_view::npos) != last) return false;
-    if (!NumberFromCell(line.substr(0, comma), *targets[i])) return false;
-    if (!last) line.remove_prefix(comma + 1);
+  const char* at = line.data();
+  const char* const end = at + line.size();
+  for (double* value : {&point.timeMs, &point.current, &point.voltage}) {
+    if (at != end && *at != kCsvSeparator) {
+      const auto [stop, error] = std::from_chars(at, end, *value);
+      if (error != std::errc() || !std::isfinite(*value)) return false;
+      at = stop;
+    } else {
+      *value = std::numeric_limits<double>::quiet_NaN();
+    }
+    if (value == &point.voltage) return at == end;
+    if (at == end || *at != kCsvSeparator) return false;
+    ++at;
   }
-  return true;
+  return false;
 }
 
 std::string Quoted(std::string_view text) {
@@ -158,13 +157,14 @@ bool DexalCSVreader::NextSection(DexalCsvSection& section) {
 
 void DexalCSVreader::ReadPoints(DexalCsvSection& section, const std::string& cut) {
   while (true) {
-    if (records_.AtEnd()) {
-      if (records_.LastEnded()) return;
-      records_.Fail(records_.Line(), cut);
-    }
+    // An empty line ends the section, and so does the end of the file after a line end.
+    const bool lineEnded = records_.LastEnded();
     const std::size_t lineNumber = records_.Line();
     const std::string_view line = records_.NextLine();
-    if (line.empty()) return;
+    if (line.empty()) {
+      if (records_.LastEnded() || lineEnded) return;
+      records_.Fail(lineNumber, cut);
+    }
     DexalCsvPoint& point = section.points.emplace_back();
     if (!PointFromLine(line, point)) {
       records_.Fail(lineNumber, "a graph line must be three numbers, not " + Quoted(line));
@@ -178,9 +178,10 @@ DexalCsvFile AllSections(DexalCSVreader& reader) {
   DexalCsvFile file;
   file.testerSerial = reader.TesterSerial();
   file.serviceDate = reader.ServiceDate();
-  while (reader.NextSection(file.sections.emplace_back())) {
-  }
-  file.sections.pop_back();
+  // Each section is read into the same one, whose vectors have grown to the longest so far, and
+  // kept as a copy of its own size: a pulse's points are then allocated and written once.
+  DexalCsvSection section;
+  while (reader.NextSection(section)) file.sections.push_back(section);
   return file;
 }
 

@@ -46,7 +46,7 @@ class DexalCSVreader {
 
   // Opens a file or a pipe and reads its tester header; `fileName` names it in the messages.
   DexalCSVreader(const std::filesystem::path& path, std::string fileName);
-  // The same over text in memory, read `blockBytes` at a time.
+  // The same over text in memory (which must outlive the reader), read `blockBytes` at a time.
   DexalCSVreader(std::string_view text, std::string fileName, std::size_t blockBytes = kBlockBytes);
   // The same over any source of bytes.
   DexalCSVreader(std::unique_ptr<CsvByteSource> source, std::string fileName,
