@@ -58,7 +58,6 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   const auto& v = section.values;
   ReportResult r;
   r.position = position;
-  r.section = &section;
   r.assetId = Shown(v[kAssetIdColumn]);
   r.assetMake = Shown(v[kAssetMakeColumn]);
   r.assetModel = Shown(v[kAssetModelColumn]);
@@ -89,14 +88,31 @@ DexalVerdict OverallStatus(const std::vector<const ReportResult*>& results) {
 
 }  // namespace
 
-ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
+PulsePlotText PlotTextOf(const ReportResult& result) {
+  PulsePlotText text;
+  text.title =
+      "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
+  for (const ReportMeasurement& m : result.measurements) {
+    if (m.isNumber && m.unit == "ms" && m.name.ends_with("Pulse Width")) {
+      text.widthLabel = m.value + " ms";
+    }
+  }
+  return text;
+}
+
+ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
   ReportModel model;
-  model.testerSerial = Shown(file.testerSerial);
-  model.serviceDate = Shown(file.serviceDate);
-  model.results.reserve(file.sections.size());
-  for (const DexalCsvSection& section : file.sections) {
-    const ReportResult& r =
+  model.testerSerial = Shown(reader.TesterSerial());
+  model.serviceDate = Shown(reader.ServiceDate());
+  DexalCsvSection section;
+  while (reader.NextSection(section)) {
+    ReportResult& r =
         model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
+    if (!section.points.empty()) {
+      const PulsePlotText text = PlotTextOf(r);
+      r.plot = PulsePlotSvg(section, text, false);
+      if (plotFiles) r.plotFile = PulsePlotSvg(section, text, true);
+    }
     switch (r.status.kind) {
       case DexalVerdict::Kind::Pass:
         ++model.passes;
@@ -123,6 +139,12 @@ ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
     return a.status.kind == DexalVerdict::Kind::Fail;
   });
   return model;
+}
+
+ReportModel ReportModelFromCsvFile(const std::filesystem::path& path, const std::string& fileName,
+                                   bool plotFiles) {
+  DexalCSVreader reader(path, fileName);
+  return ReportModelFromReader(reader, plotFiles);
 }
 
 }  // namespace Dexal

@@ -141,9 +141,10 @@ TEST(ReportParts, SummaryOrder) {
       csv += "$C\r\n" + asset + ",Make,Model,SN1,2026-01-02T03:04:05,Defib Pulse," + status +
              ",,50\r\n\r\n";
     }
-    const DexalCsvFile file = CsvFileFromText(CsvFromShorthand(csv), "results.csv");
+    const std::string text = CsvFromShorthand(csv);
+    DexalCSVreader reader(std::string_view(text), "results.csv");
     std::string order;
-    for (const ReportAsset& asset : ReportModelFromCsv(file).assets) {
+    for (const ReportAsset& asset : ReportModelFromReader(reader).assets) {
       order += (order.empty() ? "" : " ") + asset.assetId;
     }
     return order;
