@@ -19,7 +19,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // without reading on (a gigabyte without a line end, for one).
 constexpr std::size_t kLongestFirstLine = 256;
 // Lines hold a section's cells or a graph point; texts from the tester are far shorter.
-constexpr std::size_t kLongestLine = 1024 * 1024;
+constexpr std::size_t kLongestLine = std::size_t{1} << 20;
 
 bool IsGraphHeader(const CsvRecord& record) {
   return std::ranges::equal(record.cells, kDefibGraphHeaders) ||

@@ -42,7 +42,7 @@ struct DexalCsvFile {
 // refuses anything else with DexalCsvError "FILE:LINE: what is wrong".
 class DexalCSVreader {
  public:
-  static constexpr std::size_t kBlockBytes = 256 * 1024;
+  static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
 
   // Opens a file or a pipe and reads its tester header; `fileName` names it in the messages.
   DexalCSVreader(const std::filesystem::path& path, std::string fileName);
