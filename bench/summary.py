@@ -17,6 +17,12 @@ def google_benchmark(program):
     return {b["name"]: b for b in json.loads(out)["benchmarks"]}
 
 
+def values_of(text):
+    """The "measure   value" lines of a program's output."""
+    return dict((m.group(1).strip(), m.group(2)) for m in
+                re.finditer(r"^(.+?)\s{2,}(\S+(?: \w+)?)$", text, re.M))
+
+
 def median(results, name):
     return results[name + "_median"]
 
@@ -40,8 +46,7 @@ def main():
 
     text = subprocess.run([build + "/bench/download/bench_download"], capture_output=True,
                           text=True, check=True).stdout
-    value = dict((m.group(1).strip(), m.group(2)) for m in
-                 re.finditer(r"^(.+?)\s{2,}(\S+(?: \w+)?)$", text, re.M))
+    value = values_of(text)
     head = text.splitlines()[0]
     rows.append(("paced download of the reference scenario (no graph points)",
                  value["paced download at 921600 baud"],
@@ -52,6 +57,15 @@ def main():
     rows.append(("dexal-report over the graph-points file (HTML with every pulse plotted)",
                  value["dexal-report over the graph-points file"],
                  "%s of the ideal wire time (goal: at most 0.1x)" % value["report / ideal"]))
+    rows.append(("Python's csv module merely reading that file (best of 3)",
+                 value["python csv module reading that file"],
+                 "dexal-report %s as fast (goal: at least 2x)" % value["python csv reading / report"]))
+    zeros = values_of(subprocess.run([build + "/bench/report/bench_report_input"],
+                                     capture_output=True, text=True, check=True).stdout)
+    rows.append(("dexal-report refusing 1 GiB of zero bytes at line 1 (best of 3)",
+                 zeros["time to refuse 1 GiB of zero bytes"],
+                 "peak memory %s (goals: 2 s, 100 MB)"
+                 % zeros["peak memory refusing 1 GiB of zero bytes"]))
     rows.append(("unpaced download, graph points", value["unpaced results per second (graph points)"]
                  + " results/s", ""))
     rows.append(("peak memory of dexal-download, reference scenario with graph points",

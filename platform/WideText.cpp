@@ -1,6 +1,8 @@
 #include "platform/WideText.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
 
 namespace Dexal {
@@ -38,6 +40,54 @@ void AppendWide(std::wstring& out, std::uint32_t cp) {
 
 std::uint32_t CodeUnit(wchar_t unit) { return static_cast<std::make_unsigned_t<wchar_t>>(unit); }
 
+// Windows-1252 for the bytes 0x80 to 0x9F; the five bytes it leaves undefined stand for no
+// character and read as U+FFFD. The bytes from 0xA0 on are Latin-1, the code point itself.
+constexpr std::array<std::uint16_t, 32> kWindows1252From80 = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+struct Character {
+  std::uint32_t codePoint = 0;
+  std::size_t bytes = 1;
+  bool utf8 = true;  // false: one byte read as Windows-1252
+};
+
+// The character that begins at text[i]: a whole UTF-8 character in its shortest form, or else
+// the byte alone as Windows-1252. Overlong forms are not taken, so that no '/' or NUL hides in
+// a longer one (C0 AF is "À¯", not "/").
+Character CharacterAt(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) return {static_cast<std::uint32_t>(lead), 1, true};
+  std::size_t extra = 0;
+  std::uint32_t cp = 0;
+  std::uint32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1;
+    cp = lead & 0x1Fu;
+    least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = lead & 0x0Fu;
+    least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3;
+    cp = lead & 0x07u;
+    least = 0x10000;
+  }
+  bool whole = extra > 0 && i + extra < text.size();
+  for (std::size_t k = 1; whole && k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    whole = (next & 0xC0) == 0x80;
+    cp = (cp << 6) | (next & 0x3Fu);
+  }
+  if (whole && cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp >= 0xE000)) {
+    return {cp, extra + 1, true};
+  }
+  const std::uint32_t windows1252 = lead < 0xA0 ? kWindows1252From80[lead - 0x80] : lead;
+  return {windows1252, 1, false};
+}
+
 }  // namespace
 
 std::string Utf8FromWideText(const std::wstring& text) {
@@ -65,43 +115,27 @@ std::string Utf8FromWideText(const std::wstring& text) {
 std::wstring WideTextFromUtf8(const std::string& text) {
   std::wstring out;
   out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const Character c = CharacterAt(text, i);
+    AppendWide(out, c.codePoint);
+    i += c.bytes;
+  }
+  return out;
+}
+
+std::string Utf8FromUtf8OrWindows1252(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t extra = 0;
-    std::uint32_t cp = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = lead & 0x1Fu;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = lead & 0x0Fu;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = lead & 0x07u;
-    } else {
-      AppendWide(out, 0xFFFD);
-      ++i;
-      continue;
-    }
-    bool valid = i + extra < text.size();
-    for (std::size_t k = 1; valid && k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        cp = (cp << 6) | (next & 0x3Fu);
-      }
-    }
-    if (!valid || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      AppendWide(out, 0xFFFD);
-      ++i;
-      continue;
-    }
-    AppendWide(out, cp);
-    i += extra + 1;
+    const Character c = CharacterAt(text, i);
+    if (!c.utf8) break;
+    i += c.bytes;
+  }
+  if (i == text.size()) return std::string(text);
+  std::string out(text.substr(0, i));
+  while (i < text.size()) {
+    const Character c = CharacterAt(text, i);
+    AppendUtf8(out, c.codePoint);
+    i += c.bytes;
   }
   return out;
 }

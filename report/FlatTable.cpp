@@ -10,14 +10,29 @@
 namespace Dexal {
 namespace {
 
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
+// A spreadsheet takes a cell that begins with one of these for a formula: '=', '+', '-' and '@'
+// begin one, and a leading tab or CR is trimmed before it looks.
+bool BeginsLikeFormula(std::string_view text) {
+  return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
 class TableWriter {
  public:
-  explicit TableWriter(char separator) : separator_(separator) {}
+  TableWriter(char separator, bool textAsText) : separator_(separator), textAsText_(textAsText) {}
 
-  void Row(const std::vector<std::string_view>& cells) {
+  // The cell in `numberColumn`, if any, is a number and written as it is. For a spreadsheet, a
+  // text cell that would begin a formula gets a leading apostrophe: the spreadsheet shows the
+  // apostrophe and the text, and evaluates nothing (a hyperlink, a DDE command).
+  void Row(const std::vector<std::string_view>& cells, std::size_t numberColumn = kNoColumn) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) out_ += separator_;
-      AppendTextCell(out_, cells[i], separator_);
+      if (textAsText_ && i != numberColumn && BeginsLikeFormula(cells[i])) {
+        AppendTextCell(out_, "'" + std::string(cells[i]), separator_);
+      } else {
+        AppendTextCell(out_, cells[i], separator_);
+      }
     }
     out_ += kCsvLineEnd;
   }
@@ -26,6 +41,7 @@ class TableWriter {
 
  private:
   char separator_;
+  bool textAsText_;
 };
 
 // Tester Serial, then the common headers from Asset ID to Comment, then the measurement.
@@ -37,19 +53,23 @@ std::vector<std::string_view> HeaderRow() {
   return headers;
 }
 
+constexpr std::size_t kValueColumn = 10;
+
 }  // namespace
 
 std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
   const bool semicolon = dialect == TableDialect::ExcelSemicolon;
-  TableWriter table(semicolon ? ';' : kCsvSeparator);
-  if (dialect != TableDialect::Rfc4180) table.out_ += "\xEF\xBB\xBF";
+  const bool forSpreadsheet = dialect != TableDialect::Rfc4180;
+  TableWriter table(semicolon ? ';' : kCsvSeparator, forSpreadsheet);
+  if (forSpreadsheet) table.out_ += "\xEF\xBB\xBF";
   table.Row(HeaderRow());
   for (const ReportResult& r : model.results) {
     for (const ReportMeasurement& m : r.measurements) {
       std::string value = m.value;
       if (semicolon && m.isNumber) std::replace(value.begin(), value.end(), '.', ',');
       table.Row({model.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
-                 r.testType, r.status.text, r.comment, m.name, value, m.unit});
+                 r.testType, r.status.text, r.comment, m.name, value, m.unit},
+                m.isNumber ? kValueColumn : kNoColumn);
     }
   }
   return std::move(table.out_);

@@ -6,8 +6,9 @@
 
 namespace Dexal {
 
-// How the flat table is written: RFC 4180 (comma, CR LF); for Excel with a UTF-8 byte-order
-// mark; for semicolon locales also ';' between cells and decimal commas in numbers.
+// How the flat table is written: RFC 4180 (comma, CR LF, every cell as it is); for Excel with a
+// UTF-8 byte-order mark and no text cell that a spreadsheet would take for a formula; for
+// semicolon locales also ';' between cells and decimal commas in numbers.
 enum class TableDialect { Rfc4180, Excel, ExcelSemicolon };
 
 // One row per measurement: Tester Serial, Asset ID, Asset Make, Asset Model, Asset Serial,

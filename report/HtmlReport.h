@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "report/PulsePlot.h"
 #include "report/ReportModel.h"
 
 namespace Dexal {
@@ -11,8 +10,5 @@ namespace Dexal {
 // `sourceName` is the CSV file's name, `madeAt` the time of making as text.
 std::string HtmlReportText(const ReportModel& model, const std::string& sourceName,
                            const std::string& madeAt);
-
-// What a result's plot says beside its curves (shared by the page and the SVG files).
-PulsePlotText PlotTextOf(const ReportResult& result);
 
 }  // namespace Dexal

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "csv/DexalCSVreader.h"
 #include "platform/WideText.h"
 #include "report/HtmlReport.h"
 #include "report/ReportModel.h"
@@ -46,8 +45,8 @@ std::string PlotFileName(std::size_t position, std::size_t resultCount,
 }
 
 void MakeReport(const ReportRequest& request) {
-  const DexalCsvFile file = ReadCsvFile(request.csv, request.csvName);
-  const ReportModel model = ReportModelFromCsv(file);
+  const ReportModel model =
+      ReportModelFromCsvFile(request.csv, request.csvName, request.plotsDir.has_value());
   std::vector<OutputFile> outputs;
   if (request.html) {
     outputs.push_back({*request.html, HtmlReportText(model, Utf8FromPath(request.csv.filename()),
@@ -58,10 +57,10 @@ void MakeReport(const ReportRequest& request) {
   }
   if (request.plotsDir) {
     for (const ReportResult& r : model.results) {
-      if (r.section->points.empty()) continue;
+      if (r.plotFile.empty()) continue;
       outputs.push_back(
           {*request.plotsDir / PlotFileName(r.position, model.results.size(), r.assetId),
-           PulsePlotSvg(*r.section, PlotTextOf(r), true)});
+           r.plotFile});
     }
     std::error_code error;
     std::filesystem::create_directories(*request.plotsDir, error);

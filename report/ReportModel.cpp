@@ -6,10 +6,15 @@
 
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
+#include "platform/WideText.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
 namespace {
+
+// A cell's text as the report shows it: the file keeps the tester's 8-bit texts as they came,
+// and one that is not UTF-8 is most likely Windows-1252.
+std::string Shown(const std::string& cell) { return Utf8FromUtf8OrWindows1252(cell); }
 
 bool CarriesPulse(const std::string& testType) {
   const DexalTestType* type = TestTypeFromDisplayName(testType);
@@ -53,20 +58,19 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   const auto& v = section.values;
   ReportResult r;
   r.position = position;
-  r.section = &section;
-  r.assetId = v[kAssetIdColumn];
-  r.assetMake = v[kAssetMakeColumn];
-  r.assetModel = v[kAssetModelColumn];
-  r.assetSerial = v[kAssetSerialColumn];
-  r.date = v[kDateColumn];
-  r.testType = v[kTestTypeColumn];
-  r.status = VerdictFromStatusText(v[kStatusColumn]);
-  r.comment = v[kCommentColumn];
+  r.assetId = Shown(v[kAssetIdColumn]);
+  r.assetMake = Shown(v[kAssetMakeColumn]);
+  r.assetModel = Shown(v[kAssetModelColumn]);
+  r.assetSerial = Shown(v[kAssetSerialColumn]);
+  r.date = Shown(v[kDateColumn]);
+  r.testType = Shown(v[kTestTypeColumn]);
+  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
+  r.comment = Shown(v[kCommentColumn]);
   r.carriesPulse = CarriesPulse(r.testType);
   for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
     ReportMeasurement& m = r.measurements.emplace_back();
-    SplitHeader(section.headers[i], m);
-    SplitValue(v[i], m);
+    SplitHeader(Shown(section.headers[i]), m);
+    SplitValue(Shown(v[i]), m);
   }
   return r;
 }
@@ -84,14 +88,31 @@ DexalVerdict OverallStatus(const std::vector<const ReportResult*>& results) {
 
 }  // namespace
 
-ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
+PulsePlotText PlotTextOf(const ReportResult& result) {
+  PulsePlotText text;
+  text.title =
+      "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
+  for (const ReportMeasurement& m : result.measurements) {
+    if (m.isNumber && m.unit == "ms" && m.name.ends_with("Pulse Width")) {
+      text.widthLabel = m.value + " ms";
+    }
+  }
+  return text;
+}
+
+ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
   ReportModel model;
-  model.testerSerial = file.testerSerial;
-  model.serviceDate = file.serviceDate;
-  model.results.reserve(file.sections.size());
-  for (const DexalCsvSection& section : file.sections) {
-    const ReportResult& r =
+  model.testerSerial = Shown(reader.TesterSerial());
+  model.serviceDate = Shown(reader.ServiceDate());
+  DexalCsvSection section;
+  while (reader.NextSection(section)) {
+    ReportResult& r =
         model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
+    if (!section.points.empty()) {
+      const PulsePlotText text = PlotTextOf(r);
+      r.plot = PulsePlotSvg(section, text, false);
+      if (plotFiles) r.plotFile = PulsePlotSvg(section, text, true);
+    }
     switch (r.status.kind) {
       case DexalVerdict::Kind::Pass:
         ++model.passes;
@@ -118,6 +139,12 @@ ReportModel ReportModelFromCsv(const DexalCsvFile& file) {
     return a.status.kind == DexalVerdict::Kind::Fail;
   });
   return model;
+}
+
+ReportModel ReportModelFromCsvFile(const std::filesystem::path& path, const std::string& fileName,
+                                   bool plotFiles) {
+  DexalCSVreader reader(path, fileName);
+  return ReportModelFromReader(reader, plotFiles);
 }
 
 }  // namespace Dexal

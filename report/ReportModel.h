@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
 #include "csv/DexalVerdict.h"
+#include "report/PulsePlot.h"
 
 namespace Dexal {
 
@@ -20,12 +22,14 @@ struct ReportMeasurement {
 
 struct ReportResult {
   std::size_t position = 0;  // 1 for the file's first result
-  const DexalCsvSection* section = nullptr;
   std::string assetId, assetMake, assetModel, assetSerial;
   std::string date, testType, comment;
   DexalVerdict status;
   std::vector<ReportMeasurement> measurements;  // NominalLoad and every test-specific cell
   bool carriesPulse = false;                    // a test type whose results may hold a pulse
+  // Its graph points drawn when the section was read (they are not kept): the plot as the page
+  // shows it and as a file of its own; empty when the file has no graph points for it.
+  std::string plot, plotFile;
 };
 
 struct ReportAsset {
@@ -34,7 +38,7 @@ struct ReportAsset {
   DexalVerdict status;                       // Fail when any result failed
 };
 
-// What a report shows of a CSV file. It points into the file it was made from.
+// What a report shows of a CSV file.
 struct ReportModel {
   std::string testerSerial, serviceDate;
   std::vector<ReportResult> results;
@@ -42,6 +46,14 @@ struct ReportModel {
   std::size_t passes = 0, fails = 0, others = 0;
 };
 
-ReportModel ReportModelFromCsv(const DexalCsvFile& file);
+// Reads the file section by section, keeping what the report shows: so a report holds one
+// section's graph points at a time, however long the file. Plots as files of their own are
+// drawn only with `plotFiles`.
+ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles = false);
+ReportModel ReportModelFromCsvFile(const std::filesystem::path& path, const std::string& fileName,
+                                   bool plotFiles);
+
+// What a result's plot says beside its curves (shared by the page and the SVG files).
+PulsePlotText PlotTextOf(const ReportResult& result);
 
 }  // namespace Dexal

@@ -1,5 +1,6 @@
 #include "shell/DialogNotices.h"
 
+#include "platform/WideText.h"
 #include "shell/DialogText.h"
 #include "shell/resource.h"
 
@@ -9,7 +10,10 @@ void DialogNotices::Notify(const std::string& caption, const std::string& text, 
   UINT icon = MB_ICONINFORMATION;
   if (kind == NoticeKind::Warning) icon = MB_ICONEXCLAMATION;
   if (kind == NoticeKind::Error) icon = MB_ICONERROR;
-  MessageBoxA(dialog_, text.c_str(), caption.c_str(), MB_OK | icon);
+  // Wide, so that a path or a system message in UTF-8 shows every letter; an 8-bit text shows
+  // as Windows-1252.
+  MessageBoxW(dialog_, WideTextFromUtf8(text).c_str(), WideTextFromUtf8(caption).c_str(),
+              MB_OK | icon);
 }
 
 void DialogNotices::Progress(std::uint32_t index, std::uint32_t count, std::uint64_t /*bytes*/) {

@@ -1,15 +1,17 @@
 // The number formats against tests/testdata/csv/number_formats.txt, the general format of the
 // graph lines also against the standard library's to_chars(general, 6) over the values a
 // download writes and random values of every size; the CSV reader over the case tables in
-// tests/testdata/csv-reader.
+// tests/testdata/csv-reader, in blocks of every size, and over long files made as it reads.
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -19,6 +21,11 @@
 #include "tests/support/CaseTable.h"
 #include "tests/support/CsvShorthand.h"
 #include "tests/support/Expect.h"
+#include "tests/support/TestFiles.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace Dexal {
 namespace {
@@ -80,6 +87,7 @@ TEST(GeneralFormat, AgreesWithTheStandardLibrary) {
 
 using testing::CsvFromShorthand;
 using testing::MessageOf;
+using testing::ReplaceAll;
 
 std::string PointText(const DexalCsvPoint& p) {
   char text[96];
@@ -102,18 +110,79 @@ std::string Described(const DexalCsvFile& file) {
   return out;
 }
 
-// What each file reads as, or the message of its refusal.
+// What `read` gives, or the message of the reader's refusal.
+template <class Read>
+std::string Outcome(Read read) {
+  std::string described;
+  const std::string message = MessageOf<DexalCsvError>([&] { described = Described(read()); });
+  return message == "(nothing thrown)" ? described : message;
+}
+
+// What each file reads as, or the message of its refusal; the same when the file comes in small
+// blocks, so that lines, cells, quotes and line ends straddle them.
 TEST(CsvReader, ReadsTheFilesThisProgramWritesAndRefusesOthers) {
   for (const char* table : {"csv-reader/files.txt", "csv-reader/bad-files.txt"}) {
     testing::ExpectEachRow(table, 2, [](const auto& cells) {
-      std::string described;
-      const std::string message = MessageOf<DexalCsvError>([&] {
-        described = Described(CsvFileFromText(CsvFromShorthand(cells[0]), "results.csv"));
-      });
-      return message == "(nothing thrown)" ? described : message;
+      const auto inBlocks = [text = CsvFromShorthand(cells[0])](std::size_t block) {
+        return Outcome([&] { return CsvFileFromText(text, "results.csv", block); });
+      };
+      std::string outcome = inBlocks(DexalCSVreader::kBlockBytes);
+      for (const std::size_t block : {1, 2, 3, 7})
+        if (inBlocks(block) != outcome) outcome += ", not so in blocks of " + std::to_string(block);
+      return outcome;
     });
   }
 }
+
+// A file of 1 GiB made as it is read: `start`, then `repeated` again and again.
+struct RepeatedText final : CsvByteSource {
+  RepeatedText(std::string s, std::string r) : start(std::move(s)), repeated(std::move(r)) {}
+  std::size_t Read(char* into, std::size_t most) override {
+    std::size_t n = 0;
+    for (; n < most && handedOut < (std::size_t{1} << 30); ++n, ++handedOut) {
+      const std::size_t i = handedOut;
+      into[n] = i < start.size() ? start[i] : repeated[(i - start.size()) % repeated.size()];
+    }
+    return n;
+  }
+  std::string start, repeated;
+  std::size_t handedOut = 0;
+};
+
+// The reader takes no more of a file than the sections asked for and a block or two.
+TEST(CsvReader, ReadsAsItGoes) {
+  std::string section = CsvFromShorthand("$C\r\n$V\r\nTime (ms),Current (A),Voltage (V)\r\n");
+  for (int i = 0; i < 1000; ++i) section += "0.004,30,1500\r\n";
+  auto source = std::make_unique<RepeatedText>(CsvFromShorthand("$T"), section + "\r\n");
+  const RepeatedText& file = *source;
+  DexalCSVreader reader(std::move(source), "big.csv", DexalCSVreader::kBlockBytes);
+  DexalCsvSection read;
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(reader.NextSection(read) && read.points.size() == 1000);
+  EXPECT_LE(file.handedOut, 3 * section.size() + 2 * DexalCSVreader::kBlockBytes);
+}
+
+#ifndef _WIN32
+// Each kind of input, read from its path, as csv-reader/inputs.txt says.
+TEST(CsvReader, ReadsFilesAndPipesAndRefusesFoldersAndDevices) {
+  testing::ExpectEachRow("csv-reader/inputs.txt", 3, [](const auto& cells) {
+    const testing::TempDir dir;
+    const std::string bytes =
+        ReplaceAll(CsvFromShorthand(cells[1]), "$X", std::string(1 << 20, 'x'));
+    std::filesystem::path path = dir / "results.csv";
+    if (cells[0] == "file") testing::WriteFileBytes(path, bytes);
+    if (cells[0] == "folder") std::filesystem::create_directory(path);
+    if (cells[0] == "device") path = "/dev/null";
+    int ends[2] = {-1, -1};  // a pipe holding the whole text, opened by its name in /proc
+    if (cells[0] == "pipe" && pipe(ends) == 0 && write(ends[1], bytes.data(), bytes.size()) > 0) {
+      path = "/proc/self/fd/" + std::to_string(ends[0]);
+      close(ends[1]);
+    }
+    const std::string outcome = Outcome([&] { return ReadCsvFile(path, path.string()); });
+    close(ends[0]);
+    return ReplaceAll(outcome, path.string(), "NAME");
+  });
+}
+#endif
 
 }  // namespace
 }  // namespace Dexal

@@ -1,5 +1,5 @@
-// UTF-8 and wide text made from each other, over platform/wide-text.txt: natively wchar_t holds
-// UTF-32, under Wine UTF-16.
+// UTF-8 and wide text made from each other, and 8-bit text read as UTF-8 or else Windows-1252,
+// over platform/wide-text.txt: natively wchar_t holds UTF-32, under Wine UTF-16.
 #include "platform/WideText.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +28,7 @@ TEST(WideText, EachWayAsTheTableSays) {
     const std::string utf8(bytes.begin(), bytes.end());
     if (way != "to-utf8") {
       EXPECT_EQ(WideTextFromUtf8(utf8), wide);
+      EXPECT_EQ(Utf8FromUtf8OrWindows1252(utf8), Utf8FromWideText(wide));
     }
     if (way != "to-wide") {
       EXPECT_EQ(Utf8FromWideText(wide), utf8);

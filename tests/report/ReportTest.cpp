@@ -94,6 +94,23 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
   EXPECT_GT(names.size(), 0u);
 }
 
+// The demo download as spreadsheets save it when nothing is lost (a byte-order mark, no final
+// empty line, LF for CR LF, all three) gives the same report and table, byte for byte.
+TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
+  const std::string demo = ReadFileBytes(TestDataPath("download/demo.csv"));
+  const std::string cut = demo.substr(0, demo.size() - 2), bom = "\xEF\xBB\xBF";
+  TempDir dir;
+  std::set<std::string> made;
+  for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
+                                 bom + ReplaceAll(cut, "\r\n", "\n")}) {
+    WriteFileBytes(dir / "demo.csv", csv);
+    MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
+                TableDialect::Excel, kMadeAt});
+    made.insert(ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv"));
+  }
+  EXPECT_EQ(made.size(), 1u);
+}
+
 TEST(ReportParts, AxesOverRoundNumbers) {
   ExpectEachRow("report/axes.txt", 5, [](const auto& cells) {
     const double low = std::stod(cells[1]), high = std::stod(cells[2]);
@@ -122,9 +139,10 @@ TEST(ReportParts, SummaryOrder) {
       csv += "$C\r\n" + asset + ",Make,Model,SN1,2026-01-02T03:04:05,Defib Pulse," + status +
              ",,50\r\n\r\n";
     }
-    const DexalCsvFile file = CsvFileFromText(CsvFromShorthand(csv), "results.csv");
+    const std::string text = CsvFromShorthand(csv);
+    DexalCSVreader reader(std::string_view(text), "results.csv");
     std::string order;
-    for (const ReportAsset& asset : ReportModelFromCsv(file).assets) {
+    for (const ReportAsset& asset : ReportModelFromReader(reader).assets) {
       order += (order.empty() ? "" : " ") + asset.assetId;
     }
     return order;

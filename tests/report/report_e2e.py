@@ -108,6 +108,22 @@ def check_refusals(report, good, demo_bytes, work):
           "failed table write: status %d, page left: %s" % (r.returncode, os.path.exists(page)))
 
 
+def check_spreadsheet_tables(report, work):
+    """hazards.csv, whose texts begin like formulas, as the excel table read back: no text cell
+    begins a formula, each is the plain table's with or without an apostrophe, -606 a number."""
+    tables = [os.path.join(work, "hazards-%s.csv" % name) for name in ("plain", "excel")]
+    for table, dialect in zip(tables, ([], ["--dialect", "excel"])):
+        run([report, os.path.join(HERE, "..", "testdata", "report", "hazards.csv"), "--table",
+             table] + dialect)
+    plain, excel = [list(csv.reader(open(t, encoding="utf-8-sig", newline=""))) for t in tables]
+    check(len(excel) == len(plain) > 1 and "-606" in [row[10] for row in excel], "excel: %r" % excel)
+    for row, plain_row in zip(excel[1:], plain[1:]):
+        for column, (cell, text) in enumerate(zip(row, plain_row)):
+            number = column == 10 and re.fullmatch(r"-?\d+(\.\d+)?", cell)
+            check(number or not cell or cell[0] not in "=+-@\t\r", "evaluated: %r" % cell)
+            check(cell in (text, "'" + text), "%r for %r" % (cell, text))
+
+
 def check_usage(programs, work):
     """Usage errors as tests/testdata/cli/usage.txt gives them: status 2, the reason first on
     stderr, no file made."""
@@ -187,6 +203,7 @@ def main():
                 expected.append(ident + (parts[0], parts[1]))
             check(any(e in found for e in expected), "%s %r not in the table" % (title, cell))
     check_refusals(a.report, demo, data, work)
+    check_spreadsheet_tables(a.report, work)
     check_usage({"dexal-download": a.download, "dexal-report": a.report}, work)
     made = open(html, "rb").read()
     os.remove(html)

@@ -6,6 +6,8 @@
 #  4. with the emulator, a full download through COM7 with both options, compared with the
 #     native program's CSV;
 #  5. a retried result shows its "Error" box over the progress line;
+#  5b. an output that cannot be made, in folders named "Müller" and "東京": the "Runtime Error"
+#     box shows the path with those letters, as read back from the box;
 #  6. a long download (paced, about 10 s): the window is never taken for hung ("Not Responding")
 #     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0;
 #  7. dexal-report.exe started with no argument (the "Dexal CSV report" shortcut) asks for the
@@ -19,6 +21,8 @@ mingw=$1 native=$2 work=$3
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=${WINEARCH:-win64} TZ=UTC
+# File names and the helper's arguments and output are UTF-8.
+export LC_ALL=C.UTF-8
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/emulator.sh"
 app="$mingw/shell/DexalCSVDownloader.exe"
@@ -230,6 +234,23 @@ accept_download retry
 [ "$(spy text "$title" -1)" = "$startup" ] ||
   fail "the start-up text did not come back: $(spy text "$title" -1)"
 echo "PASS: a retried result shows 'Download error: try 1' over the progress line, then completes"
+
+# 5b. The output is a link into a folder that is not there (this test may run as root, for whom
+# no folder is read-only), in folders whose names are not ASCII: the box, read back from another
+# process, shows the path's letters as they are.
+rm -rf "$work/Müller" && mkdir -p "$work/Müller/東京" &&
+  ln -s "$work/no-such-folder/out.csv" "$work/Müller/東京/out.csv" || fail "could not make the link"
+start_sim_at "$work/ttyV7"
+save_download "Müller/東京/out.csv" "download to an output that cannot be made"
+wait_window "Runtime Error" 60 || fail "no 'Runtime Error' box for an output that cannot be made"
+shot unwritable-output
+expected="Could not open file for appending\\n$(winepath -w "$work/Müller/東京/out.csv")"
+grep -qF "text=\"$expected\"" <<<"$(spy list "Runtime Error")" ||
+  fail "the box should say '$expected': $(spy list "Runtime Error")"
+spy click "Runtime Error" 1
+wait_gone "Runtime Error" 15 || fail "the 'Runtime Error' box stayed after OK"
+stop_sim
+echo "PASS: the box for an output that cannot be made shows 'Müller' and '東京' in its path"
 
 # 6. A long download: looked at twice a second from another process, the window never counts as
 # hung, and a real click on Close while it runs reaches nothing, not even afterwards.
