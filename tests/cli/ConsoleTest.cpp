@@ -20,7 +20,9 @@ std::string PortList(const std::vector<std::string>& cells) {
   port.portName = WideTextFromUtf8(cells[1]);
   port.friendlyName = WideTextFromUtf8(cells[2]);
   std::istringstream(cells[3]) >> std::hex >> port.usbVendor >> port.usbProduct;
-  return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port});
+  if (cells[4] != "-") port.latencyTimerMs = std::stoul(cells[4]);
+  return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port},
+                      cells[5] == "yes");
 }
 
 // What `write` wrote through notices on a terminal or a pipe.
