@@ -25,8 +25,9 @@ std::string PortListText(const std::vector<DexalPortInfo>& ports, bool hintToLow
       std::snprintf(ids, sizeof ids, " [%04X:%04X]", port.usbVendor, port.usbProduct);
       text += ids;
     }
-    if (port.latencyTimerMs)
+    if (port.latencyTimerMs) {
       text += "  latency timer " + std::to_string(*port.latencyTimerMs) + " ms";
+    }
     text += "\n";
     if (hintToLower && port.latencyTimerMs.value_or(0) > kSlowLatencyTimerMs) {
       text +=

@@ -19,15 +19,6 @@ namespace {
 // link's frame deadline is checked as often.
 constexpr int kWriteWaitMs = static_cast<int>(kFirstByteWaitMs);
 
-class LibcSystemCalls final : public PosixSystemCalls {
- public:
-  int Open(const char* path, int flags) override { return ::open(path, flags); }
-  int Ioctl(int fd, unsigned long request, void* argument) override {
-    return ::ioctl(fd, request, argument);
-  }
-  int Close(int fd) override { return ::close(fd); }
-};
-
 class PosixSerialPort final : public SerialPort {
  public:
   explicit PosixSerialPort(PosixSystemCalls& calls) : calls_(calls) {}
@@ -157,12 +148,18 @@ class PosixSerialPort final : public SerialPort {
 
 }  // namespace
 
+int PosixSystemCalls::Open(const char* path, int flags) { return ::open(path, flags); }
+int PosixSystemCalls::Ioctl(int fd, unsigned long request, void* argument) {
+  return ::ioctl(fd, request, argument);
+}
+int PosixSystemCalls::Close(int fd) { return ::close(fd); }
+
 std::unique_ptr<SerialPort> MakePosixSerialPort(PosixSystemCalls& calls) {
   return std::make_unique<PosixSerialPort>(calls);
 }
 
 std::unique_ptr<SerialPort> MakeSystemSerialPort() {
-  static LibcSystemCalls libc;
+  static PosixSystemCalls libc;
   return MakePosixSerialPort(libc);
 }
 

@@ -7,13 +7,13 @@
 namespace Dexal {
 
 // The calls by which the POSIX serial port opens, asks things of and closes its device: the C
-// library's, or a test's stand-in for a driver this machine does not have.
+// library's, which a test may stand in for where it needs a driver this machine does not have.
 class PosixSystemCalls {
  public:
   virtual ~PosixSystemCalls() = default;
-  virtual int Open(const char* path, int flags) = 0;
-  virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
-  virtual int Close(int fd) = 0;
+  virtual int Open(const char* path, int flags);
+  virtual int Ioctl(int fd, unsigned long request, void* argument);
+  virtual int Close(int fd);
 };
 
 // The serial port making its calls through `calls`, which outlives it.

@@ -134,6 +134,28 @@ std::vector<std::wstring> SubkeyPaths(const std::wstring& path) {
   return paths;
 }
 
+// A string value under HKLM\`path`; empty when there is none.
+std::wstring RegistryText(const std::wstring& path, const wchar_t* name) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  return TextFromRegistryBuffer(text, size);
+}
+
+// A DWORD value under HKLM\`path`.
+std::optional<unsigned> RegistryDword(const std::wstring& path, const wchar_t* name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
 
 std::vector<DexalPortInfo> ListSerialPorts() {
@@ -147,19 +169,8 @@ std::optional<unsigned> AdapterLatencyTimer(const std::wstring& portName) {
   for (const std::wstring& device : SubkeyPaths(kFtdiDevices)) {
     for (const std::wstring& instance : SubkeyPaths(device)) {
       const std::wstring parameters = instance + L"\\Device Parameters";
-      wchar_t name[256] = {};
-      DWORD size = sizeof name - sizeof(wchar_t);
-      if (RegGetValueW(HKEY_LOCAL_MACHINE, parameters.c_str(), L"PortName", RRF_RT_REG_SZ, nullptr,
-                       name, &size) != ERROR_SUCCESS ||
-          TextFromRegistryBuffer(name, size) != portName) {
-        continue;
-      }
-      DWORD ms = 0;
-      size = sizeof ms;
-      if (RegGetValueW(HKEY_LOCAL_MACHINE, parameters.c_str(), L"LatencyTimer", RRF_RT_REG_DWORD,
-                       nullptr, &ms, &size) == ERROR_SUCCESS) {
-        return ms;
-      }
+      if (RegistryText(parameters, L"PortName") != portName) continue;
+      if (const auto ms = RegistryDword(parameters, L"LatencyTimer")) return ms;
     }
   }
   return std::nullopt;

@@ -19,7 +19,7 @@ std::vector<ReplyPiece> Pieces(std::size_t replyBytes, std::size_t size, When wh
   std::vector<ReplyPiece> pieces;
   for (std::size_t at = 0; at < replyBytes; at += size) {
     const std::size_t n = std::min(size, replyBytes - at);
-    pieces.push_back({n, when(at + n, n, pieces)});
+    pieces.push_back({at, n, when(at + n, n, pieces)});
   }
   return pieces;
 }

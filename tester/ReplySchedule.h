@@ -13,11 +13,11 @@ struct LinePace {
   std::size_t splitSize = 0;                    // a fault: writes of this many bytes, 2 ms apart
 };
 
-// One write of a reply: its next `bytes` bytes, `at` after the reply's first bit.
+// One write of a reply: `bytes` bytes from offset `from`, `at` after the reply's first bit.
 struct ReplyPiece {
+  std::size_t from = 0;
   std::size_t bytes = 0;
   std::chrono::nanoseconds at{0};
-  bool operator==(const ReplyPiece&) const = default;
 };
 
 // The writes that bring a reply of `replyBytes` bytes:

@@ -197,11 +197,9 @@ void TesterServer::Serve(const std::vector<ReplyPlan>& plans) {
     const LinePace pace{options_.pace ? kByteTime : std::chrono::nanoseconds{},
                         std::chrono::milliseconds(options_.adapterLatencyMs), plan.pieceSize};
     const auto start = std::chrono::steady_clock::now();
-    std::size_t sent = 0;
     for (const ReplyPiece& piece : ReplySchedule(plan.bytes.size(), pace)) {
       if (!SleepUntil(start + piece.at)) return;
-      if (!WriteAll(plan.bytes.data() + sent, piece.bytes)) break;
-      sent += piece.bytes;
+      if (!WriteAll(plan.bytes.data() + piece.from, piece.bytes)) break;
     }
     lineFree_ = std::max(lineFree_, std::chrono::steady_clock::now());
   }

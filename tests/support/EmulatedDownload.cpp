@@ -49,12 +49,11 @@ DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::
     const std::chrono::system_clock::time_point now{std::chrono::milliseconds(ticks.now)};
     for (const ReplyPlan& plan : core->Feed(written.data(), written.size(), now)) {
       if (plan.closeLine) continue;
-      auto from = plan.bytes.begin();
       for (const ReplyPiece& piece : ReplySchedule(plan.bytes.size(), pace)) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(piece.at).count();
+        const auto from = plan.bytes.begin() + static_cast<std::ptrdiff_t>(piece.from);
         raw->Deliver(ByteVector(from, from + static_cast<std::ptrdiff_t>(piece.bytes)),
                      plan.delayMs + 1 + static_cast<std::uint32_t>(ms));
-        from += static_cast<std::ptrdiff_t>(piece.bytes);
       }
     }
     return ByteVector();

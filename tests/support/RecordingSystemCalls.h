@@ -1,5 +1,8 @@
 #pragma once
 
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
 #include <optional>
 #include <string>
 
@@ -7,21 +10,25 @@
 
 namespace Dexal::testing {
 
-// The C library's calls, with a serial driver's serial-info calls (TIOCGSERIAL, TIOCSSERIAL)
-// answered from `driverFlags`, and every call noted in `calls`: "open", "TIOCEXCL",
-// "TIOCGSERIAL", "TIOCSSERIAL=<flags in hex>", ..., "close".
+// The C library's calls, but for a serial driver's serial-info calls: TIOCGSERIAL is answered
+// from `driverFlags`, and each TIOCSSERIAL is noted in `calls` as " set=FLAGS" (in decimal).
 class RecordingSystemCalls final : public PosixSystemCalls {
  public:
-  int Open(const char* path, int flags) override;
-  int Ioctl(int fd, unsigned long request, void* argument) override;
-  int Close(int fd) override;
+  int Ioctl(int fd, unsigned long request, void* argument) override {
+    auto* serial = static_cast<serial_struct*>(argument);
+    if (request == TIOCSSERIAL) calls += " set=" + std::to_string(serial->flags);
+    if (request != TIOCGSERIAL && request != TIOCSSERIAL) {
+      return PosixSystemCalls::Ioctl(fd, request, argument);
+    }
+    if (!driverFlags || (request == TIOCSSERIAL && refusesFlags)) return -1;
+    if (request == TIOCGSERIAL) serial->flags = *driverFlags;
+    if (request == TIOCSSERIAL) driverFlags = serial->flags;
+    return 0;
+  }
 
   std::optional<int> driverFlags;  // none: the device has no serial info (a pseudo-terminal)
   bool refusesFlags = false;       // TIOCSSERIAL fails
-  std::string calls;               // space-separated
-
- private:
-  void Note(const std::string& call) { calls += (calls.empty() ? "" : " ") + call; }
+  std::string calls;
 };
 
 }  // namespace Dexal::testing

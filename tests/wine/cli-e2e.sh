@@ -25,12 +25,10 @@ cleanup() {
 # COM7 is mapped to a path that is pointed at an emulator when it is listed; Wine lists it from
 # SERIALCOMM. Its device parameters, as the FTDI driver keeps them, give the latency timer.
 ftdi='HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\VID_0403+PID_6001+DX0007A\0000\Device Parameters'
-for value in "HKLM\Software\Wine\Ports|COM7|REG_SZ|$work/ttyV7" "$ftdi|PortName|REG_SZ|COM7" \
-  "$ftdi|LatencyTimer|REG_DWORD|16"; do
-  IFS='|' read -r key name type data <<<"$value"
-  timeout 60 wine reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 ||
-    fail "could not set $name in $key"
-done
+{ timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$work/ttyV7" /f &&
+  timeout 60 wine reg add "$ftdi" /v PortName /d COM7 /f &&
+  timeout 60 wine reg add "$ftdi" /v LatencyTimer /t REG_DWORD /d 16 /f; } >/dev/null 2>&1 ||
+  fail "could not map COM7 and give its device parameters"
 timeout 60 wineserver -k 2>/dev/null  # the port mapping is read as a session starts
 timeout 60 wineserver -w 2>/dev/null
 
@@ -51,7 +49,6 @@ grep -q '^\[Download\] Download complete' "$work/windows.log" ||
   fail "no 'Download complete' from the Windows program: $(cat "$work/windows.log")"
 cmp "$work/native.csv" "$work/windows.csv" || fail "the Windows CSV differs from the native one"
 
-stop_sim
 start_sim_at "$work/ttyV7"
 timeout 120 wine "$mingw/cli/dexal-download.exe" --list-ports 2>&1 | tr -d '\r' >"$work/ports.txt"
 grep -A1 -x 'COM7  latency timer 16 ms' "$work/ports.txt" |
