@@ -54,6 +54,16 @@ def main():
                                                    value["ideal wire time (10 bits a byte)"])))
     rows.append(("paced download with graph points", value["paced download with graph points"],
                  "%s of the ideal" % value["paced with graph points / ideal"]))
+    # Through a USB adapter: what its latency timer adds to each command, over the run without one.
+    ideal = float(value["ideal wire time (10 bits a byte)"].split()[0])
+    commands = int(value["commands of the download"])
+    unheld = float(value["paced with graph points / ideal"].rstrip("x"))
+    for ms in (1, 2, 4, 8, 16):
+        ratio = value["adapter latency %d ms, graph points / ideal" % ms]
+        extra = (float(ratio.rstrip("x")) - unheld) * ideal / commands * 1000
+        rows.append(("the same through a USB adapter, latency timer %d ms" % ms,
+                     "%s of the ideal" % ratio,
+                     "+%.1f ms for each of the %d commands" % (extra, commands)))
     rows.append(("dexal-report over the graph-points file (HTML with every pulse plotted)",
                  value["dexal-report over the graph-points file"],
                  "%s of the ideal wire time (goal: at most 0.1x)" % value["report / ideal"]))

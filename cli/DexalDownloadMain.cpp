@@ -103,7 +103,9 @@ static int RunProgram(int argc, char** argv) {
   if (const std::optional<int> status = Dexal::ParseCommandLine(app, argc, argv)) return *status;
 
   if (options.listPorts) {
-    std::fputs(Dexal::PortListText(Dexal::ListSerialPorts()).c_str(), stdout);
+    std::vector<Dexal::DexalPortInfo> ports = Dexal::ListSerialPorts();
+    for (auto& found : ports) found.latencyTimerMs = Dexal::AdapterLatencyTimer(found.portName);
+    std::fputs(Dexal::PortListText(ports).c_str(), stdout);
     return 0;
   }
   if (options.output.empty() || (options.port.empty() && !options.simulate)) {

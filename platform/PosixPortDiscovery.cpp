@@ -1,5 +1,7 @@
 #include <libserialport.h>
 
+#include <fstream>
+
 #include "platform/PortDiscovery.h"
 #include "platform/WideText.h"
 
@@ -26,6 +28,19 @@ std::vector<DexalPortInfo> ListSerialPorts() {
   }
   sp_free_port_list(list);
   return ports;
+}
+
+std::optional<unsigned> AdapterLatencyTimer(const std::wstring& portName,
+                                            const std::filesystem::path& sysfs) {
+  const std::filesystem::path device = PathFromUtf8(Utf8FromWideText(portName)).filename();
+  std::ifstream file(sysfs / "bus/usb-serial/devices" / device / "latency_timer");
+  unsigned ms = 0;
+  if (!(file >> ms)) return std::nullopt;
+  return ms;
+}
+
+std::optional<unsigned> AdapterLatencyTimer(const std::wstring& portName) {
+  return AdapterLatencyTimer(portName, "/sys");
 }
 
 }  // namespace Dexal

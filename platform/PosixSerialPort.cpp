@@ -1,11 +1,14 @@
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
+#include "platform/PosixSystemCalls.h"
 #include "platform/SerialPort.h"
 #include "platform/WideText.h"
 
@@ -18,12 +21,13 @@ constexpr int kWriteWaitMs = static_cast<int>(kFirstByteWaitMs);
 
 class PosixSerialPort final : public SerialPort {
  public:
+  explicit PosixSerialPort(PosixSystemCalls& calls) : calls_(calls) {}
   ~PosixSerialPort() override { Close(); }
 
   PortOpenResult Open(const std::wstring& portName) override {
     Close();
     const std::string path = Utf8FromWideText(OpenPathFromPortName(portName));
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    fd_ = calls_.Open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
       const auto error = static_cast<std::uint32_t>(errno);
       fd_ = -1;
@@ -32,12 +36,14 @@ class PosixSerialPort final : public SerialPort {
     if (!Configure()) {
       return {PortOpenResult::Stage::ConfigureFailed, static_cast<std::uint32_t>(errno)};
     }
+    AskForLowLatency();
     return {};
   }
 
   void Close() override {
     if (fd_ >= 0) {
-      ::close(fd_);
+      RestoreSerialFlags();
+      calls_.Close(fd_);
       fd_ = -1;
     }
   }
@@ -93,7 +99,7 @@ class PosixSerialPort final : public SerialPort {
 
  private:
   bool Configure() {
-    if (::ioctl(fd_, TIOCEXCL) != 0) return false;
+    if (calls_.Ioctl(fd_, TIOCEXCL, nullptr) != 0) return false;
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) return false;
     ::cfmakeraw(&tio);
@@ -107,16 +113,55 @@ class PosixSerialPort final : public SerialPort {
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
     // A pseudo-terminal has no modem lines; a real adapter honours these.
     int lines = TIOCM_DTR | TIOCM_RTS;
-    (void)::ioctl(fd_, TIOCMBIS, &lines);
+    (void)calls_.Ioctl(fd_, TIOCMBIS, &lines);
     return true;
   }
 
+  // A USB-serial adapter holds the last, partly filled USB packet of every reply until its
+  // latency timer fires (16 ms on FTDI's unless lowered), and the download waits for each reply
+  // before the next request. In low-latency mode the ftdi_sio driver sets the timer to 1 ms. A
+  // port that does not take it (a pseudo-terminal, another driver) is used as it is.
+  void AskForLowLatency() {
+    serial_struct serial{};
+    if (calls_.Ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
+    const int flags = serial.flags;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    if (calls_.Ioctl(fd_, TIOCSSERIAL, &serial) == 0) flagsBefore_ = flags;
+  }
+
+  // The driver's flags as the port found them, for whoever opens it next.
+  void RestoreSerialFlags() {
+    if (!flagsBefore_) return;
+    serial_struct serial{};
+    if (calls_.Ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+      serial.flags = *flagsBefore_;
+      (void)calls_.Ioctl(fd_, TIOCSSERIAL, &serial);
+    }
+    flagsBefore_.reset();
+  }
+
+  PosixSystemCalls& calls_;
   int fd_ = -1;
+  std::optional<int> flagsBefore_;  // set while the port holds low-latency mode of our asking
 };
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeSystemSerialPort() { return std::make_unique<PosixSerialPort>(); }
+int PosixSystemCalls::Open(const char* path, int flags) { return ::open(path, flags); }
+int PosixSystemCalls::Ioctl(int fd, unsigned long request, void* argument) {
+  return ::ioctl(fd, request, argument);
+}
+int PosixSystemCalls::Close(int fd) { return ::close(fd); }
+
+std::unique_ptr<SerialPort> MakePosixSerialPort(PosixSystemCalls& calls) {
+  return std::make_unique<PosixSerialPort>(calls);
+}
+
+std::unique_ptr<SerialPort> MakeSystemSerialPort() {
+  static PosixSystemCalls libc;
+  return MakePosixSerialPort(libc);
+}
 
 std::wstring OpenPathFromPortName(const std::wstring& portName) { return portName; }
 

@@ -3,6 +3,7 @@
 #include <setupapi.h>
 // clang-format on
 
+#include <optional>
 #include <vector>
 
 #include "platform/PortDiscovery.h"
@@ -109,11 +110,70 @@ bool Win32PortEnumeration::CanOpen(const std::wstring& devicePath) {
   return true;
 }
 
+// Where the FTDI driver keeps its devices: FTDIBUS\DEVICE\INSTANCE\Device Parameters holds a
+// port's "PortName" and its adapter's "LatencyTimer".
+constexpr wchar_t kFtdiDevices[] = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS";
+
+// The paths of the subkeys of HKLM\`path`.
+std::vector<std::wstring> SubkeyPaths(const std::wstring& path) {
+  std::vector<std::wstring> paths;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return paths;
+  }
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    paths.push_back(path + L"\\" + std::wstring(name, length));
+  }
+  RegCloseKey(key);
+  return paths;
+}
+
+// A string value under HKLM\`path`; empty when there is none.
+std::wstring RegistryText(const std::wstring& path, const wchar_t* name) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  return TextFromRegistryBuffer(text, size);
+}
+
+// A DWORD value under HKLM\`path`.
+std::optional<unsigned> RegistryDword(const std::wstring& path, const wchar_t* name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
 
 std::vector<DexalPortInfo> ListSerialPorts() {
   Win32PortEnumeration enumeration;
   return ListSerialPorts(enumeration);
+}
+
+// Looked up by the port's name rather than through its Ports-class device, so that it is found
+// for a port however it was listed (a SERIALCOMM name has no device of its own here).
+std::optional<unsigned> AdapterLatencyTimer(const std::wstring& portName) {
+  for (const std::wstring& device : SubkeyPaths(kFtdiDevices)) {
+    for (const std::wstring& instance : SubkeyPaths(device)) {
+      const std::wstring parameters = instance + L"\\Device Parameters";
+      if (RegistryText(parameters, L"PortName") != portName) continue;
+      if (const auto ms = RegistryDword(parameters, L"LatencyTimer")) return ms;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace Dexal

@@ -10,13 +10,12 @@
 #include <cstring>
 
 #include "platform/SerialPort.h"
+#include "tester/ReplySchedule.h"
 
 namespace Dexal {
 namespace {
 
 constexpr auto kByteTime = std::chrono::nanoseconds(kLineBitsPerByte * 1'000'000'000LL / kLineBaud);
-constexpr std::size_t kPacedPiece = 64;
-constexpr auto kPieceGap = std::chrono::milliseconds(2);
 
 std::chrono::steady_clock::duration WireTime(std::size_t bytes) {
   return kByteTime * static_cast<long long>(bytes);
@@ -195,19 +194,12 @@ void TesterServer::Serve(const std::vector<ReplyPlan>& plans) {
       return;
     }
     if (options_.pace && !SleepUntil(lineFree_)) return;  // the request is still on the wire
-    const std::size_t piece = plan.pieceSize != 0 ? plan.pieceSize
-                              : options_.pace     ? kPacedPiece
-                                                  : plan.bytes.size();
-    auto start = std::chrono::steady_clock::now();
-    for (std::size_t at = 0; at < plan.bytes.size(); at += piece) {
-      const std::size_t n = std::min(piece, plan.bytes.size() - at);
-      // A piece leaves when its last byte would have crossed the wire.
-      if (options_.pace && !SleepUntil(start + WireTime(at + n))) return;
-      if (!WriteAll(plan.bytes.data() + at, n)) break;
-      if (plan.pieceSize != 0 && at + n < plan.bytes.size()) {
-        std::this_thread::sleep_for(kPieceGap);
-        if (options_.pace) start += kPieceGap;
-      }
+    const LinePace pace{options_.pace ? kByteTime : std::chrono::nanoseconds{},
+                        std::chrono::milliseconds(options_.adapterLatencyMs), plan.pieceSize};
+    const auto start = std::chrono::steady_clock::now();
+    for (const ReplyPiece& piece : ReplySchedule(plan.bytes.size(), pace)) {
+      if (!SleepUntil(start + piece.at)) return;
+      if (!WriteAll(plan.bytes.data() + piece.from, piece.bytes)) break;
     }
     lineFree_ = std::max(lineFree_, std::chrono::steady_clock::now());
   }

@@ -18,6 +18,7 @@ namespace Dexal {
 struct TesterServerOptions {
   std::string devicePath;  // serve on this serial device; empty: on a new pseudo-terminal
   bool pace = false;       // give every byte its wire time at 921600 baud, 10 bits a byte
+  std::uint32_t adapterLatencyMs = 0;  // a USB adapter's latency timer (ReplySchedule); 0: none
 };
 
 // Serves a scenario from a background thread on the master side of a pseudo-terminal (or on a

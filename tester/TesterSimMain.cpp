@@ -41,6 +41,7 @@ static int RunProgram(int argc, char** argv) {
   std::string scenarioPath, devicePath, logPath;
   std::vector<std::string> faultTexts;
   bool pace = false;
+  std::uint32_t adapterLatencyMs = 0;
   bool once = false;
 
   CLI::App app{
@@ -53,6 +54,12 @@ static int RunProgram(int argc, char** argv) {
   app.add_option("--device", devicePath,
                  "serve on this serial device instead of a pseudo-terminal");
   app.add_flag("--pace", pace, "give every byte its wire time at 921600 baud");
+  app.add_option("--adapter-latency", adapterLatencyMs,
+                 "send each reply in 62-byte USB packets and hold the last one, when it is not "
+                 "full, for MS ms, as a USB-serial adapter's latency timer does (FTDI: 16 ms "
+                 "unless lowered); 0, the default: no adapter")
+      ->option_text("MS")
+      ->check(CLI::Range(0, 255));
   app.add_option("--log", logPath, "write every request received to FILE as JSON lines");
   app.add_option("--fault", faultTexts, "inject a fault (repeatable): " + Dexal::FaultSyntaxHelp());
   app.add_flag("--once", once, "exit after the end-download command has been answered");
@@ -78,7 +85,7 @@ static int RunProgram(int argc, char** argv) {
     }
   }
 
-  Dexal::TesterServer server(std::move(scenario), {devicePath, pace});
+  Dexal::TesterServer server(std::move(scenario), {devicePath, pace, adapterLatencyMs});
   if (log.is_open()) {
     server.SetRequestObserver([&log](const Dexal::RequestRecord& r) {
       const auto ms =

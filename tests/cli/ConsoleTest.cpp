@@ -1,6 +1,6 @@
 // What the command line shows of a download, as tests/testdata/cli/console.txt gives it: the
-// port list, the progress line on a terminal, and the permission hint; and a warning's text as
-// stderr shows it (cli/warnings.txt).
+// port list with an adapter's latency timer (from sysfs on Linux), the progress line on a terminal,
+// and the permission hint; and a warning's text as stderr shows it (cli/warnings.txt).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "cli/PortListText.h"
 #include "platform/WideText.h"
 #include "tests/support/CaseTable.h"
+#include "tests/support/TestFiles.h"
 
 namespace Dexal {
 namespace {
@@ -20,7 +21,13 @@ std::string PortList(const std::vector<std::string>& cells) {
   port.portName = WideTextFromUtf8(cells[1]);
   port.friendlyName = WideTextFromUtf8(cells[2]);
   std::istringstream(cells[3]) >> std::hex >> port.usbVendor >> port.usbProduct;
-  return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port});
+  if (cells[4] == "sysfs") {
+    port.latencyTimerMs = AdapterLatencyTimer(port.portName, testing::TestDataPath("cli/sysfs"));
+  } else if (cells[4] != "-") {
+    port.latencyTimerMs = std::stoul(cells[4]);
+  }
+  return PortListText(cells[1] == "-" ? std::vector<DexalPortInfo>{} : std::vector{port},
+                      cells[5] == "yes");
 }
 
 // What `write` wrote through notices on a terminal or a pipe.

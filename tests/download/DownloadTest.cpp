@@ -1,6 +1,7 @@
 // Every scenario under tests/testdata/golden downloaded in process from the emulator's core:
 // NAME.json gives NAME.csv without graph points and NAME.points.csv with them (NAME.csv again
-// where there is none), byte for byte, and the notices in NAME.notices (DEXAL_REGENERATE_GOLDEN=1
+// where there is none; that run goes through an emulated USB adapter that holds each reply's last
+// packet 16 ms), byte for byte, and the notices in NAME.notices (DEXAL_REGENERATE_GOLDEN=1
 // writes them instead, see tests/testdata/README.md). Then what the golden files cannot show: the
 // requests and their order, a file that is left alone, a result count the indices cannot reach, and
 // a write that fails partway.
@@ -129,7 +130,8 @@ TEST_P(GoldenDownload, GivesItsCsvBytes) {
   for (const bool points : {false, true}) {
     SCOPED_TRACE(points ? "with graph points" : "without graph points");
     const testing::DownloadRun run = testing::RunEmulatedDownload(
-        scenario, dir / (points ? "points.csv" : "plain.csv"), {.graphPoints = points});
+        scenario, dir / (points ? "points.csv" : "plain.csv"),
+        {.graphPoints = points, .adapterLatencyMs = points ? 16u : 0u});
     std::string golden = base + ".csv";
     if (points) {
       const bool own = regenerating ? run.csv != plain : fs::exists(base + ".points.csv");

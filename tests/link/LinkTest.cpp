@@ -1,6 +1,7 @@
 // The link: frames on the wire and the receiver's drop rules (link/frames.txt), the port's
 // failures as the link records them (link/failures.txt), and each command against a scripted
-// tester (link/commands.txt, link/result-data.txt).
+// tester (link/commands.txt, link/result-data.txt); the POSIX port's low-latency mode
+// (link/low-latency.txt).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -12,6 +13,7 @@
 #include <chrono>
 
 #include "platform/WideText.h"
+#include "tests/support/RecordingSystemCalls.h"
 #endif
 
 #include "link/DexalPerformCmd.h"
@@ -239,6 +241,24 @@ TEST(PtySerialPort, SilentPeerEndsTheReadAfterItsTimeOut) {
   // The port waits 50 ms at a time: a second past the time-out is left for a loaded machine, so
   // that only a port waiting far longer than that fails here.
   EXPECT_LT(elapsed, std::chrono::milliseconds(200 + 1000));
+}
+
+// Low-latency mode asked of the driver on open and given back on close, as
+// link/low-latency.txt gives the serial-info calls.
+TEST(PtySerialPort, AsksForLowLatencyAsTheTableSays) {
+  ExpectEachRow("link/low-latency.txt", 2, [](const auto& cells) {
+    RecordingSystemCalls system;
+    if (cells[0] != "none") system.driverFlags = std::stoi(cells[0]);
+    system.refusesFlags = cells[0].ends_with("refuses");
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const auto port = MakePosixSerialPort(system);
+    EXPECT_EQ(port->Open(WideTextFromUtf8(ptsname(master))).stage, PortOpenResult::Stage::Ok);
+    system.calls += " /";
+    port->Close();
+    close(master);
+    return system.calls.substr(1);
+  });
 }
 
 TEST(PtySerialPort, MissingDeviceGivesOpenFailed) {

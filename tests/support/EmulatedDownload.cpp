@@ -2,6 +2,7 @@
 
 #include "download/DexalNotices.h"
 #include "download/DexalSerialDownloader.h"
+#include "tester/ReplySchedule.h"
 #include "tests/support/FakeSerialPort.h"
 #include "tests/support/TestFiles.h"
 
@@ -43,10 +44,17 @@ DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::
   port->failOpenAt = options.failOpenAt;
   FakeSerialPort* raw = port.get();
   TesterCore* core = run.core.get();
-  port->peer = [core, raw, &ticks](const ByteVector& written) {
+  const LinePace pace{.adapterLatency = std::chrono::milliseconds(options.adapterLatencyMs)};
+  port->peer = [core, raw, &ticks, pace](const ByteVector& written) {
     const std::chrono::system_clock::time_point now{std::chrono::milliseconds(ticks.now)};
     for (const ReplyPlan& plan : core->Feed(written.data(), written.size(), now)) {
-      if (!plan.closeLine) raw->Deliver(plan.bytes, plan.delayMs + 1);
+      if (plan.closeLine) continue;
+      for (const ReplyPiece& piece : ReplySchedule(plan.bytes.size(), pace)) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(piece.at).count();
+        const auto from = plan.bytes.begin() + static_cast<std::ptrdiff_t>(piece.from);
+        raw->Deliver(ByteVector(from, from + static_cast<std::ptrdiff_t>(piece.bytes)),
+                     plan.delayMs + 1 + static_cast<std::uint32_t>(ms));
+      }
     }
     return ByteVector();
   };

@@ -15,6 +15,7 @@ struct DownloadOptions {
   bool graphPoints = false;
   bool setClock = false;
   PortOpenResult::Stage failOpenAt = PortOpenResult::Stage::Ok;
+  std::uint32_t adapterLatencyMs = 0;  // replies in USB packets, the last one held (ReplySchedule)
 };
 
 // What one download against the emulator's protocol core left behind.

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The Windows command line under Wine against the emulator, through a COM port that is a symlink
 # to the emulator's pseudo-terminal: dexal-download.exe writes the same CSV as the native
-# program, byte for byte.
+# program, byte for byte; and --list-ports shows an FTDI adapter's latency timer with the hint to
+# lower it.
 # Usage: cli-e2e.sh <bin dir of the mingw build> <bin dir of the native build> <work dir>
 set -u
 mingw=$1 native=$2 work=$3
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 sim="$native/tester/dexal-tester-sim"
 mkdir -p "$work"
+work=$(cd "$work" && pwd)
 export TZ=UTC
 com=com9
 sim_pid=""
@@ -15,10 +17,20 @@ sim_pid=""
 fail() { echo "FAIL: $*" >&2; cleanup; wineserver -k 2>/dev/null; exit 1; }
 cleanup() {
   stop_sim
-  rm -f "$WINEPREFIX/dosdevices/$com"
+  rm -f "$WINEPREFIX/dosdevices/$com" "$work/ttyV7"
 }
 
 . "$(dirname "$0")/emulator.sh"
+
+# COM7 is mapped to a path that is pointed at an emulator when it is listed; Wine lists it from
+# SERIALCOMM. Its device parameters, as the FTDI driver keeps them, give the latency timer.
+ftdi='HKLM\SYSTEM\CurrentControlSet\Enum\FTDIBUS\VID_0403+PID_6001+DX0007A\0000\Device Parameters'
+{ timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$work/ttyV7" /f &&
+  timeout 60 wine reg add "$ftdi" /v PortName /d COM7 /f &&
+  timeout 60 wine reg add "$ftdi" /v LatencyTimer /t REG_DWORD /d 16 /f; } >/dev/null 2>&1 ||
+  fail "could not map COM7 and give its device parameters"
+timeout 60 wineserver -k 2>/dev/null  # the port mapping is read as a session starts
+timeout 60 wineserver -w 2>/dev/null
 
 # A running wine server, so that no program pays for its start inside a reply time-out, and its
 # diagnostics stay out of the programs' output.
@@ -36,7 +48,13 @@ rc=$?
 grep -q '^\[Download\] Download complete' "$work/windows.log" ||
   fail "no 'Download complete' from the Windows program: $(cat "$work/windows.log")"
 cmp "$work/native.csv" "$work/windows.csv" || fail "the Windows CSV differs from the native one"
+
+start_sim_at "$work/ttyV7"
+timeout 120 wine "$mingw/cli/dexal-download.exe" --list-ports 2>&1 | tr -d '\r' >"$work/ports.txt"
+grep -A1 -x 'COM7  latency timer 16 ms' "$work/ports.txt" |
+  grep -q '^hint: .* Latency Timer (msec); .* registry value LatencyTimer ' ||
+  fail "--list-ports shows no latency timer and hint for COM7: $(cat "$work/ports.txt")"
 cleanup
 wineserver -k 2>/dev/null
 echo "PASS: dexal-download.exe under Wine wrote the same CSV as the native program" \
-     "($(wc -c <"$work/windows.csv") bytes)"
+     "($(wc -c <"$work/windows.csv") bytes) and listed COM7's latency timer with the hint"
