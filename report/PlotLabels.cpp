@@ -87,7 +87,7 @@ double TextWidth(std::string_view text, double fontSize) {
   return em * fontSize;
 }
 
-LabelPlacer::LabelPlacer(PlotBox area, double fontSize) : area_(area), fontSize_(fontSize) {}
+LabelPlacer::LabelPlacer(const PlotBox& area, double fontSize) : area_(area), fontSize_(fontSize) {}
 
 void LabelPlacer::AvoidTrace(const std::vector<PlotPoint>& polyline) {
   traces_.push_back(polyline);

@@ -41,7 +41,7 @@ struct PlacedLabel {
 // boxes it was told to avoid and of the labels placed before it.
 class LabelPlacer {
  public:
-  LabelPlacer(PlotBox area, double fontSize);
+  LabelPlacer(const PlotBox& area, double fontSize);
 
   void AvoidTrace(const std::vector<PlotPoint>& polyline);
   void AvoidBox(const PlotBox& box);

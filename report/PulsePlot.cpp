@@ -216,13 +216,16 @@ std::vector<LabelPlace> PlacesAround(const PlotPoint& at, bool aboveFirst) {
 // left and at its right; then anywhere across the plot.
 std::vector<LabelPlace> PlacesInSpan(double from, double to) {
   std::vector<LabelPlace> places;
-  for (double y = kTop + 4; y < kBottom - 12; y += 14) {
+  for (int row = 0; kTop + 4 + 14 * row < kBottom - 12; ++row) {
+    const double y = kTop + 4 + 14 * row;
     places.push_back({{(from + to) / 2, y}, 0.0, 1.0});
     places.push_back({{from, y}, 4.0, 1.0});
     places.push_back({{to, y}, -4.0, 1.0});
   }
-  for (double y = kTop + 4; y < kBottom - 12; y += 14) {
-    for (double x = kLeft + 4; x < kRight - 40; x += 40) places.push_back({{x, y}, 1.0, 1.0});
+  for (int row = 0; kTop + 4 + 14 * row < kBottom - 12; ++row) {
+    for (int column = 0; kLeft + 4 + 40 * column < kRight - 40; ++column) {
+      places.push_back({{kLeft + 4 + 40 * column, kTop + 4 + 14 * row}, 1.0, 1.0});
+    }
   }
   return places;
 }
@@ -276,13 +279,13 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
     svg += "<rect width=\"680\" height=\"" + height + "\" fill=\"#fff\"/>\n";
   }
   Text(svg, kLeft, 16, "start", text.title, " font-weight=\"bold\"");
-  double legendX = LegendLine(svg, kLeft, "voltage", kVoltageColour, "voltage");
+  const double legendX = LegendLine(svg, kLeft, "voltage", kVoltageColour, "voltage");
   if (currentView == CurrentView::RightAxis) {
     Text(svg, legendX, kLegendBaseline, "start",
          "current = voltage / " + ShortestText(*load) + " \xCE\xA9, right-hand axis",
          Fill(kCurrentColour));
   } else if (currentView == CurrentView::Panel) {
-    legendX = LegendLine(svg, legendX, "current", kCurrentColour, "current, lower panel");
+    LegendLine(svg, legendX, "current", kCurrentColour, "current, lower panel");
   }
   if (!window.found) {
     Text(svg, (kLeft + kRight) / 2, (kTop + kBottom) / 2, "middle", "No voltage to draw");

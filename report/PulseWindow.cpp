@@ -33,7 +33,8 @@ PulseWindow PulseWindowFromPoints(const std::vector<DexalCsvPoint>& points) {
   const double peak = std::fabs(points[w.peak].voltage);
   w.quietBand = peak / 10.0;
   w.first = w.last = w.peak;
-  std::size_t leaves = w.peak, settles = w.peak;
+  std::size_t leaves = w.peak;
+  std::size_t settles = leaves;
   double earliest = points[w.peak].timeMs;
   double latest = earliest;
   for (std::size_t i = 0; i < points.size(); ++i) {
