@@ -12,9 +12,13 @@ struct PulsePlotText {
   std::string widthLabel;  // the width shown on the shaded span, "10.0 ms"; computed when empty
 };
 
-// The pulse of a section with graph points as SVG: voltage and current against time, zoomed
-// to the pulse, the width shaded and the peak marked. At most two points per pixel column (the
-// lowest and highest of the samples in it) per curve. `standalone` makes a file of its own.
+// The pulse of a section with graph points as SVG: voltage against time over the span where
+// the pulse leaves zero and settles back, its width shaded, its peak and the other phase's
+// extreme marked with their values, the labels placed clear of the trace and of each other.
+// The current is read off the voltage line on a right-hand axis where it is the voltage over
+// the stated load, and drawn in a panel of its own where it is not. At most two points per
+// pixel column (the lowest and highest of the samples in it) per curve. `standalone` makes a
+// file of its own.
 std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
                          bool standalone);
 

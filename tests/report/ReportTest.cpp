@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -60,7 +61,8 @@ std::string ReportAsGolden(std::string html, const fs::path& plots) {
   for (const std::string& name : FileNames(plots)) {
     std::string drawn = ReadFileBytes(plots / name);
     drawn = ReplaceAll(drawn, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "");
-    drawn = ReplaceAll(drawn, "<rect width=\"680\" height=\"300\" fill=\"#fff\"/>\n", "");
+    drawn = std::regex_replace(
+        drawn, std::regex("<rect width=\"680\" height=\"\\d+\" fill=\"#fff\"/>\n"), "");
     html = ReplaceAll(html, drawn, "@plot " + name + "@\n");
   }
   return html;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The demo download with graph points made into a report and checked in headless Chromium
-(screenshot, PDF print, DOM), its plots against the CSV's extremes, its flat table with the csv
+(screenshot, PDF print, DOM), its plots against the CSV's extremes and, with the plots of the
+report's golden file, as the browser lays them out (plot_checks.py); its flat table with the csv
 module; the report's refusals of bad input, and the usage errors of both programs.
 
     report_e2e.py --download PROG --report PROG --work DIR
@@ -18,6 +19,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from dexal_csv import sections as dexal_sections  # noqa: E402
+from plot_checks import check_plots  # noqa: E402
 
 failures = []
 
@@ -188,6 +190,20 @@ def main():
               "%s draws %g to %g, the CSV holds %g to %g" % (name, low, high, min(volts), max(volts)))
         if len(graph) == 31250:
             check(len(svg.encode()) < 50000, "%s is %d bytes" % (name, len(svg.encode())))
+
+    # The plots as the browser lays them out: the demo's, and those of the report's golden file,
+    # whose sections the demo download does not give.
+    small = os.path.join(work, "small.csv")
+    shutil.copyfile(os.path.join(HERE, "..", "testdata", "report", "small.csv"), small)
+    small_plots = os.path.join(work, "small-plots")
+    r = run([a.report, small, "--plots", small_plots], env=env)
+    check(r.returncode == 0, "dexal-report small.csv: %d %s" % (r.returncode, r.stderr))
+    small_sections = csv_sections(open(small, "rb").read())
+    check_plots(chromium, work, [(folder + "/" + name, os.path.join(path, name),
+                                  of[int(name.split("-")[0]) - 1][2])
+                                 for folder, path, of in (("demo", plots, sections),
+                                                          ("small", small_plots, small_sections))
+                                 for name in sorted(os.listdir(path))], check)
 
     rows = list(csv.reader(open(table, encoding="utf-8", newline="")))
     check(all(len(row) == 12 for row in rows), "table rows of differing widths")
