@@ -2,13 +2,14 @@
 // NAME.json gives NAME.csv without graph points and NAME.points.csv with them (NAME.csv again
 // where there is none), byte for byte, and the notices in NAME.notices (DEXAL_REGENERATE_GOLDEN=1
 // writes them instead, see tests/testdata/README.md). Then what the golden files cannot show: the
-// requests and their order, a file that is left alone, a result count the indices cannot reach, and
-// a write that fails partway.
+// requests and their order, a file that is left alone, a result count the indices cannot reach, a
+// write that fails partway, and a download stopped by the user.
 #include <signal.h>
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +112,29 @@ TEST(Download, WriteFailingPartwayLeavesWholeSectionsOnly) {
                          "warning: result 2, try 3" + cause +
                          "error [Runtime Error] The download was aborted\n");
   EXPECT_EQ(testing::ReadFileBytes(dir / "cut.csv"), clean.substr(0, secondAt));
+}
+
+// Stopping (the command line's Ctrl-C) ends the download between chunks as a failure ends it,
+// but without a message and, like a failure, without the end-download command; the file keeps
+// the whole sections written before.
+TEST(Download, StopRequestedEndsBetweenChunks) {
+  const testing::TempDir dir;
+  const TesterScenario scenario = FirstResults(3);
+  const DownloadRun clean = RunEmulatedDownload(scenario, dir / "clean.csv");
+  const Codes codes = clean.Codes();
+  // Stopped once the tester has had the request for the second result's first chunk.
+  const auto secondInfo =
+      std::find(std::find(codes.begin(), codes.end(), 0x2821) + 1, codes.end(), 0x2821);
+  const auto stopAt = static_cast<std::size_t>(secondInfo - codes.begin()) + 2;
+  const DownloadRun stopped =
+      RunEmulatedDownload(scenario, dir / "stopped.csv", {.stopAfterRequests = stopAt});
+  EXPECT_EQ(stopped.Codes(), Codes(codes.begin(), codes.begin() + static_cast<long>(stopAt)));
+  EXPECT_EQ(stopped.notices, "");
+  EXPECT_EQ(stopped.outcome.kind, DownloadOutcome::Kind::Stopped);
+  EXPECT_EQ(stopped.outcome.resultCount, 3u);
+  EXPECT_EQ(stopped.outcome.written, 1u);
+  const std::size_t secondAt = clean.csv.find("\nAsset ID,", clean.csv.find("\nAsset ID,") + 1);
+  EXPECT_EQ(stopped.csv, clean.csv.substr(0, secondAt + 1));
 }
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@ struct DownloadOptions {
   bool graphPoints = false;
   bool setClock = false;
   PortOpenResult::Stage failOpenAt = PortOpenResult::Stage::Ok;
+  // The user asks the download to stop once the tester has had this many requests (0: never).
+  std::size_t stopAfterRequests = 0;
 };
 
 // What one download against the emulator's protocol core left behind.
