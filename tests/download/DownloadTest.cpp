@@ -2,11 +2,8 @@
 // NAME.json gives NAME.csv without graph points and NAME.points.csv with them (NAME.csv again
 // where there is none), byte for byte, and the notices in NAME.notices (DEXAL_REGENERATE_GOLDEN=1
 // writes them instead, see tests/testdata/README.md). Then what the golden files cannot show: the
-// requests and their order, a file that is left alone, a result count the indices cannot reach, a
-// write that fails partway, and a download stopped by the user.
-#include <signal.h>
-#include <sys/resource.h>
-
+// requests and their order, a file that is left alone, a result count the indices cannot reach,
+// and a download stopped by the user. (A write that fails partway: tests/e2e/file_faults.py.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,31 +84,6 @@ TEST(Download, WhatTouchesNoFile) {
   EXPECT_EQ(over.notices, "error [Runtime Error] Result count from tester is out of range\n");
   EXPECT_EQ(over.Codes(), Codes{0x2820});
   EXPECT_FALSE(over.fileExists);
-}
-
-// The file size limit falls inside the second result's section: each try fails partway and
-// is cut back, so the aborted download leaves the header and the first section only.
-TEST(Download, WriteFailingPartwayLeavesWholeSectionsOnly) {
-  const testing::TempDir dir;
-  const TesterScenario scenario = FirstResults(3);
-  const std::string clean = RunEmulatedDownload(scenario, dir / "clean.csv").csv;
-  // The second section: from the second "Asset ID" line to its empty line.
-  const std::size_t secondAt = clean.find("\nAsset ID,", clean.find("\nAsset ID,") + 1) + 1;
-  const std::size_t secondSize = clean.find("\r\n\r\n", secondAt) + 4 - secondAt;
-  const std::string notices = testing::TextFromChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{secondAt + secondSize / 2, RLIM_INFINITY};
-    return setrlimit(RLIMIT_FSIZE, &limit) == 0
-               ? RunEmulatedDownload(scenario, dir / "cut.csv").notices
-               : "(no limit)";
-  });
-  const std::string cause = ": Could not write to file\\n" + (dir / "cut.csv").string() + "\n";
-  EXPECT_EQ(notices, "warning: result 2, try 1" + cause +
-                         "warning [Error] Download error: try 1\n" + "warning: result 2, try 2" +
-                         cause + "warning [Error] Download error: try 2\n" +
-                         "warning: result 2, try 3" + cause +
-                         "error [Runtime Error] The download was aborted\n");
-  EXPECT_EQ(testing::ReadFileBytes(dir / "cut.csv"), clean.substr(0, secondAt));
 }
 
 // Stopping (the command line's Ctrl-C) ends the download between chunks as a failure ends it,
