@@ -22,7 +22,7 @@ bool PartFile::PutInPlace(std::string& reason) const {
   if (direct_) return true;
   std::uint32_t osError = 0;
   if (FlushToDisk(part_, osError) && MoveFileOnto(part_, output_, osError)) return true;
-  reason = OsErrorMessage(osError);
+  reason = OsErrorReason(osError);
   return false;
 }
 

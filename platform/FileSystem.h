@@ -26,7 +26,7 @@ bool SamePathText(const std::filesystem::path& a, const std::filesystem::path& b
 // ignores it), or one existing file under two names (a hard link).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
-// The operations below give false and the system's error code (for OsErrorMessage) when they
+// The operations below give false and the system's error code (for OsErrorReason) when they
 // cannot do their work.
 
 // Makes `path` a new file holding `bytes`, on the disk when this returns; a file of that name

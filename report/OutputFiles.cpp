@@ -81,7 +81,7 @@ void OutputFiles::MakeFolders() {
     if (std::filesystem::is_directory(folder, error)) continue;
     std::uint32_t osError = 0;
     if (!MakeFolder(folder, osError)) {
-      Fail(folder, "cannot make the folder", OsErrorMessage(osError));
+      Fail(folder, "cannot make the folder", OsErrorReason(osError));
     }
     madeFolders_.push_back(folder);
   }
@@ -93,7 +93,7 @@ void OutputFiles::WriteTemporaries() {
     file.temporary = FreeNameBeside(file.path, "tmp");
     std::uint32_t osError = 0;
     if (!WriteNewFile(file.temporary, file.bytes, osError)) {
-      Fail(file.path, "cannot be written", OsErrorMessage(osError));
+      Fail(file.path, "cannot be written", OsErrorReason(osError));
     }
   }
 }
@@ -105,12 +105,12 @@ void OutputFiles::PutInPlace() {
     if (Exists(file.path)) {
       const std::filesystem::path aside = FreeNameBeside(file.path, "old");
       if (!move_(file.path, aside, osError)) {
-        Fail(file.path, "cannot be written", OsErrorMessage(osError));
+        Fail(file.path, "cannot be written", OsErrorReason(osError));
       }
       file.former = aside;
     }
     if (!move_(file.temporary, file.path, osError)) {
-      Fail(file.path, "cannot be written", OsErrorMessage(osError));
+      Fail(file.path, "cannot be written", OsErrorReason(osError));
     }
     file.placed = true;
     file.temporary.clear();
@@ -123,7 +123,7 @@ void OutputFiles::WriteStreams() {
     std::ofstream out(file.path, std::ios::binary);
     out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
     out.close();
-    if (!out) Fail(file.path, "cannot be written", OsErrorMessage(LastOsError()));
+    if (!out) Fail(file.path, "cannot be written", OsErrorReason(LastOsError()));
   }
 }
 

@@ -1,10 +1,12 @@
-// Which paths name one file (platform/same-file.txt), natively and under Wine.
+// Which paths name one file (platform/same-file.txt) and how a failed write says why, natively
+// and under Wine.
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/OsError.h"
 #include "tests/support/CaseTable.h"
 #include "tests/support/TestFiles.h"
 
@@ -29,6 +31,17 @@ TEST(FileSystem, SameFileAsTheTableSays) {
     if (row.cells[column] == "-") continue;
     EXPECT_EQ(SameFile(dir / row.cells[0], dir / row.cells[1]) ? "yes" : "no", row.cells[column]);
   }
+}
+
+// The reason goes inside "X: cannot be written (reason)": the system's text on one line.
+TEST(FileSystem, AWriteThatFailsGivesTheSystemsReasonOnOneLine) {
+  const testing::TempDir dir;
+  std::uint32_t osError = 0;
+  ASSERT_FALSE(WriteNewFile(dir / "missing" / "a.txt", "a", osError));
+  const std::string reason = OsErrorReason(osError);
+  ASSERT_FALSE(reason.empty());
+  EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
+  EXPECT_NE(reason.back(), ' ') << reason;
 }
 
 }  // namespace
