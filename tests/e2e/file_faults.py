@@ -159,6 +159,8 @@ def main():
     for name in ("download", "report", "sim", "reference", "work", "doc"):
         parser.add_argument("--" + name, required=name != "doc")
     args = parser.parse_args()
+    for name in ("download", "report", "sim", "reference", "work"):  # each run has its own cwd
+        setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
     args.empty = os.path.join(args.work, "empty.json")
