@@ -67,19 +67,22 @@ release: deps-native
 
 demo: release
 	build/release/cli/dexal-download --simulate --output demo.csv
-	@echo "Demo download written to $(CURDIR)/demo.csv:" \
-	      "$$(grep -c '^Asset ID,' demo.csv) results."
 
 # 2000 results in one download and 200 downloads in one process: memory, descriptors.
 soak: release
 	build/release/bench/soak/soak_download --download build/release/cli/dexal-download
 
-# The fault matrix as a table in docs/reliability.md.
+# The fault matrix and the file faults as tables in docs/reliability.md: the first script writes
+# it anew, the second adds its table.
 reliability: release
 	python3 tests/e2e/download_e2e.py --download build/release/cli/dexal-download \
 	  --sim build/release/tester/dexal-tester-sim --golden tests/testdata/download/demo.csv \
 	  --reference tester/scenarios/reference.json --work build/reliability \
 	  --report docs/reliability.md
+	python3 tests/e2e/file_faults.py --download build/release/cli/dexal-download \
+	  --report build/release/cli/dexal-report --sim build/release/tester/dexal-tester-sim \
+	  --reference tester/scenarios/reference.json --work build/reliability-files \
+	  --doc docs/reliability.md
 
 windows: deps-native deps-windows
 	cmake --preset windows-release

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Console.h"
+#include "platform/FileSystem.h"
+#include "platform/WideText.h"
 
 namespace Dexal {
 
@@ -23,6 +26,23 @@ inline std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv)
     app.parse(args);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : kExitUsage;
+  }
+  return std::nullopt;
+}
+
+// The usage error when two of the named paths are one file, also through a link: "--html and
+// --table name the same file: a.html". Each path is given with the name it has on the command
+// line; an empty path (an option not given) is left out.
+inline std::optional<std::string> SameFileError(
+    const std::vector<std::pair<std::string, std::string>>& named) {
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    for (std::size_t j = i + 1; j < named.size(); ++j) {
+      if (named[i].second.empty() || named[j].second.empty()) continue;
+      if (SameFile(PathFromUtf8(named[i].second), PathFromUtf8(named[j].second))) {
+        return named[i].first + " and " + named[j].first +
+               " name the same file: " + named[j].second;
+      }
+    }
   }
   return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/Interruption.h"
 #include "platform/OsError.h"
 
 namespace Dexal {
@@ -43,6 +44,14 @@ void ConsoleNotices::Progress(std::uint32_t index, std::uint32_t count, std::uin
   std::fflush(out_);
   progressShown_ = true;
   if (index >= count) EndProgressLine();
+}
+
+bool ConsoleNotices::StopRequested() { return Interrupted(); }
+
+void ConsoleNotices::Note(const std::string& text) {
+  EndProgressLine();
+  std::fprintf(out_, "note: %s\n", text.c_str());
+  std::fflush(out_);
 }
 
 void ConsoleNotices::HintAfter(const DownloadOutcome& outcome, const std::string& port) {

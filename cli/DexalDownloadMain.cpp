@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,10 +12,12 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleNotices.h"
 #include "cli/ConsoleTerminal.h"
+#include "cli/PartFile.h"
 #include "cli/PortListText.h"
 #include "cli/SimulatedTester.h"
 #include "download/DexalSerialDownloader.h"
 #include "platform/Console.h"
+#include "platform/Interruption.h"
 #include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
@@ -32,10 +35,14 @@ struct Options {
   std::string report;
 };
 
-// The HTML report of the file the download has just written.
-int WriteReport(const Options& options) {
+std::string Results(std::uint32_t count) {
+  return std::to_string(count) + (count == 1 ? " result" : " results");
+}
+
+// The HTML report of the file the download has just written; the status of the program.
+int WriteReport(const Options& options, const std::filesystem::path& csv) {
   Dexal::ReportRequest request;
-  request.csv = Dexal::PathFromUtf8(options.output);
+  request.csv = csv;
   request.csvName = options.output;
   request.html = Dexal::PathFromUtf8(options.report);
   request.madeAt = Dexal::SourceDateOrNow();
@@ -50,6 +57,7 @@ int WriteReport(const Options& options) {
 
 int RunDownload(const Options& options) {
   using namespace Dexal;
+  using Kind = DownloadOutcome::Kind;
   std::unique_ptr<SimulatedTester> simulated;
   std::wstring portName = WideTextFromUtf8(options.port);
   if (options.simulate) {
@@ -63,16 +71,37 @@ int RunDownload(const Options& options) {
     portName = WideTextFromUtf8(simulated->PortName());
   }
   ConsoleNotices notices(stderr, StderrIsTerminal());
+  const PartFile output(options.output);
   DownloadOutcome outcome;
   {
     DexalSerialDownloader downloader(
-        {portName, WideTextFromUtf8(options.output), options.setClock, options.graphPoints},
-        notices);
+        {portName, output.DownloadPath(), options.setClock, options.graphPoints}, notices);
     outcome = downloader.Download();
   }  // the port is closed here
   notices.HintAfter(outcome, options.port);
-  if (!outcome.Reached()) return kExitFailed;
-  return options.report.empty() ? 0 : WriteReport(options);
+  // A Ctrl-C ends the download, whatever failed while it waited for the next chunk.
+  if (!outcome.Reached() && Interrupted()) outcome.kind = Kind::Stopped;
+
+  const bool wroteFile = outcome.kind == Kind::Completed && outcome.fileBegun;
+  if (wroteFile) {
+    std::string reason;
+    if (output.PutInPlace(reason)) {
+      std::string said = Results(outcome.written) + " written to " + options.output;
+      const int status = options.report.empty() ? 0 : WriteReport(options, output.Output());
+      if (!options.report.empty() && status == 0) said += ", the report to " + options.report;
+      std::printf("%s\n", said.c_str());
+      return status;
+    }
+    std::fprintf(stderr, "dexal-download: %s cannot be replaced (%s)\n", options.output.c_str(),
+                 reason.c_str());
+  }
+  std::string note = output.Settle(outcome);
+  if (outcome.kind == Kind::NoResultsQueued && !options.report.empty()) {
+    note += "; no report was made";
+  }
+  notices.Note(note);
+  if (outcome.Reached() && !wroteFile) return 0;  // nothing to write: the output as it was
+  return outcome.kind == Kind::Stopped ? kExitInterrupted : kExitFailed;
 }
 
 }  // namespace
@@ -84,7 +113,8 @@ static int RunProgram(int argc, char** argv) {
                               "serial port of the tester: a device path on Linux (/dev/ttyUSB0), "
                               "a COM name on Windows (COM3)");
   auto* output = app.add_option("--output", options.output,
-                                "CSV file to write; its former contents are replaced");
+                                "CSV file to write, replaced only by a download that completes; "
+                                "until then the results go into FILE.part beside it");
   app.add_flag("--graph-points", options.graphPoints,
                "write the graph points of every pulse into the CSV file");
   app.add_flag("--set-clock", options.setClock,
@@ -98,7 +128,11 @@ static int RunProgram(int argc, char** argv) {
   app.set_version_flag("--version", "dexal-download " DEXAL_VERSION_TEXT);
   port->excludes(simulate);
   list->excludes(port)->excludes(simulate)->excludes(output)->excludes(report);
-  app.footer("Exit status: 0 when the download completed, 1 when it failed, 2 for a usage error.");
+  app.footer(
+      "A download that does not complete (a failure, Ctrl-C) leaves the output as it was; its "
+      "whole results so far stay in FILE.part, and a \"note: \" line says how many.\n"
+      "Exit status: 0 when the download completed (or no results were queued: the output is then "
+      "as it was), 1 when it failed, 2 for a usage error, 130 when interrupted.");
 
   if (const std::optional<int> status = Dexal::ParseCommandLine(app, argc, argv)) return *status;
 
@@ -114,6 +148,17 @@ static int RunProgram(int argc, char** argv) {
                  "Run with --help for more information.\n");
     return Dexal::kExitUsage;
   }
+  std::error_code notFolder;
+  if (std::filesystem::is_directory(Dexal::PathFromUtf8(options.output), notFolder)) {
+    std::fprintf(stderr, "dexal-download: --output names a folder: %s\n", options.output.c_str());
+    return Dexal::kExitUsage;
+  }
+  if (const auto error =
+          Dexal::SameFileError({{"--output", options.output}, {"--report", options.report}})) {
+    std::fprintf(stderr, "dexal-download: %s\n", error->c_str());
+    return Dexal::kExitUsage;
+  }
+  Dexal::CatchInterruptions();
   return RunDownload(options);
 }
 

@@ -11,6 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleTerminal.h"
 #include "platform/Desktop.h"
+#include "platform/FileSystem.h"
 #include "platform/WideText.h"
 #include "report/ReportFiles.h"
 
@@ -32,6 +33,10 @@ int RunFromDesktop() {
   request.csvName = Utf8FromPath(csv->filename());
   request.madeAt = SourceDateOrNow();
   request.html = std::filesystem::path(*csv).replace_extension(".html");
+  if (SameFile(*csv, *request.html)) {
+    ShowMessageBox(kBoxCaption, Utf8FromPath(*csv) + ": the report would replace it", true);
+    return kExitUsage;
+  }
   try {
     MakeReport(request);
   } catch (const std::exception& e) {
@@ -54,7 +59,9 @@ int RunProgram(int argc, char** argv) {
   auto* htmlOption = app.add_option("--html", html,
                                     "HTML report to write (without any option: the CSV file's "
                                     "name with .html, beside it)");
-  auto* plotsOption = app.add_option("--plots", plots, "folder for one SVG plot per pulse result");
+  auto* plotsOption = app.add_option("--plots", plots,
+                                     "folder for one SVG plot per pulse result (made when "
+                                     "missing, but not its parent folders)");
   auto* tableOption = app.add_option("--table", table,
                                      "flat table to write: one row per measurement, RFC 4180 CSV");
   app.add_option("--dialect", dialect,
@@ -64,8 +71,10 @@ int RunProgram(int argc, char** argv) {
       ->needs(tableOption);
   app.set_version_flag("--version", "dexal-report " DEXAL_VERSION_TEXT);
   app.footer(
-      "Exit status: 0 when every file was written, 1 when the CSV file cannot be read or "
-      "an output cannot be written (nothing is then left behind), 2 for a usage error.");
+      "Every output is written under a temporary name and moved into place when all are "
+      "complete.\nExit status: 0 when every file was written, 1 when the CSV file cannot be "
+      "read or an output cannot be written (every file is then as it was), 2 for a usage error "
+      "(an output that is the CSV file or another output among them).");
   if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
   ReportRequest request;
@@ -77,6 +86,14 @@ int RunProgram(int argc, char** argv) {
   if (!tableOption->empty()) request.table = PathFromUtf8(table);
   if (!request.html && !request.plotsDir && !request.table) {
     request.html = std::filesystem::path(request.csv).replace_extension(".html");
+  }
+  if (const auto error = SameFileError({{"the CSV file", csv},
+                                        {htmlOption->empty() ? "the HTML report" : "--html",
+                                         Utf8FromPath(request.html.value_or(""))},
+                                        {"--table", table},
+                                        {"--plots", plots}})) {
+    std::fprintf(stderr, "dexal-report: %s\n", error->c_str());
+    return kExitUsage;
   }
   if (dialect == "excel") request.dialect = TableDialect::Excel;
   if (dialect == "excel-semicolon") request.dialect = TableDialect::ExcelSemicolon;

@@ -22,6 +22,10 @@ class DexalNotices {
   // Result `index` (0-based) of `count` is being fetched; `bytes` received on the line so far.
   virtual void Progress(std::uint32_t /*index*/, std::uint32_t /*count*/, std::uint64_t /*bytes*/) {
   }
+
+  // Asked before each result and between its chunks: true stops the download there as a
+  // failure stops it, without a message (the command line's Ctrl-C).
+  virtual bool StopRequested() { return false; }
 };
 
 }  // namespace Dexal

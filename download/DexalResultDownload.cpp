@@ -64,6 +64,8 @@ bool DownloadResult(DexalPerformCmd& perform, const DownloadRequest& request, De
       record->accept(writer);
       WarnAboutCrcs(notices, index, data);
       return true;
+    } catch (const DownloadStopped&) {
+      throw;
     } catch (const std::exception& e) {
       notices.Warn(ResultLabel(index) + ", try " + std::to_string(attempt) + ": " + e.what());
       if (attempt == kAttempts) throw DownloadAborted();

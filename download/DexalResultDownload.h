@@ -22,8 +22,15 @@ class DownloadAborted : public std::runtime_error {
   DownloadAborted() : std::runtime_error("The download was aborted") {}
 };
 
+// The user asked the download to stop: it ends where it is, as a failure ends it.
+class DownloadStopped : public std::runtime_error {
+ public:
+  DownloadStopped() : std::runtime_error("The download was stopped") {}
+};
+
 // One result from the tester to the request's CSV file, in up to three attempts. False when the
-// result was skipped because its test type is not known. Throws only DownloadAborted.
+// result was skipped because its test type is not known. Throws only DownloadAborted, and
+// DownloadStopped from the chunk hook of `perform`.
 bool DownloadResult(DexalPerformCmd& perform, const DownloadRequest& request, DexalNotices& notices,
                     const DexalTesterInfo& testerInfo, std::uint16_t index);
 

@@ -49,11 +49,12 @@ DownloadOutcome DexalSerialDownloader::Run() {
     notices.Notify("Communication error", link.ErrorText(), NoticeKind::Warning);
     return {Kind::PortNotOpened};
   }
+  DownloadOutcome outcome;
   try {
     DexalPerformCmd perform(&link);
     DexalCmdResultCount count;
     perform.visit(count);
-    DownloadOutcome outcome{Kind::Completed};
+    outcome.resultCount = count.resultCount;
     if (count.resultCount == 0) {
       outcome.kind = Kind::NoResultsQueued;
       notices.Notify("Download", "No results queued for download, is the tester in download mode?",
@@ -68,17 +69,27 @@ DownloadOutcome DexalSerialDownloader::Run() {
         {
           DexalCSVwriter header(request.outputPath, false);
           header.TruncateFile();
+          outcome.fileBegun = true;
           header.WriteTesterHeader(*testerInfo);
         }
         auto progress = [&](std::uint32_t done) {
           notices.Progress(done, count.resultCount, link.BytesReceived());
         };
+        auto stopIfRequested = [&] {
+          if (notices.StopRequested()) throw DownloadStopped();
+        };
         std::uint32_t index = 0;
-        perform.betweenChunks = [&] { progress(index); };
+        perform.betweenChunks = [&] {
+          progress(index);
+          stopIfRequested();
+        };
         for (; index < count.resultCount; ++index) {
           progress(index);
-          if (!DownloadResult(perform, request, notices, *testerInfo,
-                              static_cast<std::uint16_t>(index))) {
+          stopIfRequested();
+          if (DownloadResult(perform, request, notices, *testerInfo,
+                             static_cast<std::uint16_t>(index))) {
+            ++outcome.written;
+          } else {
             ++outcome.skipped;
           }
         }
@@ -93,16 +104,21 @@ DownloadOutcome DexalSerialDownloader::Run() {
     DexalCmdEndDownload end;
     perform.visit(end);
     notices.Notify("Download", CompletionText(outcome.skipped), NoticeKind::Information);
+    if (outcome.kind != Kind::NoResultsQueued) outcome.kind = Kind::Completed;
     return outcome;
+  } catch (const DownloadStopped&) {
+    outcome.kind = Kind::Stopped;
   } catch (const DownloadAborted& e) {
     notices.Notify("Runtime Error", e.what(), NoticeKind::Error);
-    return {Kind::Aborted};
+    outcome.kind = Kind::Aborted;
   } catch (const std::runtime_error& e) {
     notices.Notify("Runtime Error", e.what(), NoticeKind::Error);
+    outcome.kind = Kind::Failed;
   } catch (const std::exception& e) {
     notices.Notify("Exception", e.what(), NoticeKind::Error);
+    outcome.kind = Kind::Failed;
   }
-  return {Kind::Failed};
+  return outcome;
 }
 
 }  // namespace Dexal

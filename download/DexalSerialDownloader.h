@@ -23,9 +23,12 @@ struct DownloadRequest {
 
 // How a download ended, as its notices told the user.
 struct DownloadOutcome {
-  enum class Kind { Completed, NoResultsQueued, PortNotOpened, Aborted, Failed };
+  enum class Kind { Completed, NoResultsQueued, PortNotOpened, Aborted, Failed, Stopped };
   Kind kind = Kind::Failed;
-  std::uint32_t skipped = 0;  // results of a test type that is not known
+  std::uint32_t resultCount = 0;  // results queued on the tester, once asked
+  std::uint32_t written = 0;      // result sections in the file
+  std::uint32_t skipped = 0;      // results of a test type that is not known
+  bool fileBegun = false;         // the file was emptied and its tester header written
   // The link's last recorded failure, with the system's code for it.
   LinkError linkError = LinkError::None;
   std::uint32_t osError = 0;

@@ -20,9 +20,9 @@ struct ReportRequest {
   std::int64_t madeAt = 0;  // seconds since 1970
 };
 
-// Reads the CSV file and writes what the request asks for. Everything is made before the
-// first file is written, and a failed write removes what was written: on any failure, which it
-// throws as a std::runtime_error with the text for the user, no output is left behind.
+// Reads the CSV file and writes what the request asks for, all or nothing (OutputFiles): on any
+// failure, which it throws as a std::runtime_error with the text for the user, every file and
+// folder is as it was.
 void MakeReport(const ReportRequest& request);
 
 // The SVG file name of a result's plot: its position and Asset ID, "03-BME-00412.svg".

@@ -56,6 +56,8 @@ std::string Console(const std::vector<std::string>& cells) {
       in >> a >> b >> c;
       if (call == "notice") {
         notices.Notify("Download", "Download complete", NoticeKind::Information);
+      } else if (call == "note") {
+        notices.Note("no result was written; x.csv is unchanged");
       } else if (call.starts_with("after")) {
         notices.HintAfter({.linkError = static_cast<LinkError>(a), .osError = b}, "/dev/ttyX9");
       } else {

@@ -3,13 +3,11 @@
 // where there is none; that run goes through an emulated USB adapter that holds each reply's last
 // packet 16 ms), byte for byte, and the notices in NAME.notices (DEXAL_REGENERATE_GOLDEN=1
 // writes them instead, see tests/testdata/README.md). Then what the golden files cannot show: the
-// requests and their order, a file that is left alone, a result count the indices cannot reach, and
-// a write that fails partway.
-#include <signal.h>
-#include <sys/resource.h>
-
+// requests and their order, a file that is left alone, a result count the indices cannot reach,
+// and a download stopped by the user. (A write that fails partway: tests/e2e/file_faults.py.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -89,29 +87,27 @@ TEST(Download, WhatTouchesNoFile) {
   EXPECT_FALSE(over.fileExists);
 }
 
-// The file size limit falls inside the second result's section: each try fails partway and
-// is cut back, so the aborted download leaves the header and the first section only.
-TEST(Download, WriteFailingPartwayLeavesWholeSectionsOnly) {
+// Stopping (the command line's Ctrl-C) ends the download between chunks as a failure ends it,
+// but without a message and, like a failure, without the end-download command; the file keeps
+// the whole sections written before.
+TEST(Download, StopRequestedEndsBetweenChunks) {
   const testing::TempDir dir;
   const TesterScenario scenario = FirstResults(3);
-  const std::string clean = RunEmulatedDownload(scenario, dir / "clean.csv").csv;
-  // The second section: from the second "Asset ID" line to its empty line.
-  const std::size_t secondAt = clean.find("\nAsset ID,", clean.find("\nAsset ID,") + 1) + 1;
-  const std::size_t secondSize = clean.find("\r\n\r\n", secondAt) + 4 - secondAt;
-  const std::string notices = testing::TextFromChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{secondAt + secondSize / 2, RLIM_INFINITY};
-    return setrlimit(RLIMIT_FSIZE, &limit) == 0
-               ? RunEmulatedDownload(scenario, dir / "cut.csv").notices
-               : "(no limit)";
-  });
-  const std::string cause = ": Could not write to file\\n" + (dir / "cut.csv").string() + "\n";
-  EXPECT_EQ(notices, "warning: result 2, try 1" + cause +
-                         "warning [Error] Download error: try 1\n" + "warning: result 2, try 2" +
-                         cause + "warning [Error] Download error: try 2\n" +
-                         "warning: result 2, try 3" + cause +
-                         "error [Runtime Error] The download was aborted\n");
-  EXPECT_EQ(testing::ReadFileBytes(dir / "cut.csv"), clean.substr(0, secondAt));
+  const DownloadRun clean = RunEmulatedDownload(scenario, dir / "clean.csv");
+  const Codes codes = clean.Codes();
+  // Stopped once the tester has had the request for the second result's first chunk.
+  const auto secondInfo =
+      std::find(std::find(codes.begin(), codes.end(), 0x2821) + 1, codes.end(), 0x2821);
+  const auto stopAt = static_cast<std::size_t>(secondInfo - codes.begin()) + 2;
+  const DownloadRun stopped =
+      RunEmulatedDownload(scenario, dir / "stopped.csv", {.stopAfterRequests = stopAt});
+  EXPECT_EQ(stopped.Codes(), Codes(codes.begin(), codes.begin() + static_cast<long>(stopAt)));
+  EXPECT_EQ(stopped.notices, "");
+  EXPECT_EQ(stopped.outcome.kind, DownloadOutcome::Kind::Stopped);
+  EXPECT_EQ(stopped.outcome.resultCount, 3u);
+  EXPECT_EQ(stopped.outcome.written, 1u);
+  const std::size_t secondAt = clean.csv.find("\nAsset ID,", clean.csv.find("\nAsset ID,") + 1);
+  EXPECT_EQ(stopped.csv, clean.csv.substr(0, secondAt + 1));
 }
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@ Checks the demo download against the golden CSV, the reference scenario's downlo
 tests/testdata/download/reference.csv (with graph points: one graph line per sample), and the
 fault matrix: every fault the emulator injects, at the first command, in the tester identity and
 in the middle of a multi-chunk result, plus unknown test types and malformed results. For each
-case: the notices, the exit status and the CSV (untouched when no result was reached, otherwise
-the tester header and only complete sections, each equal to a clean download's).
+case: the notices, the exit status, the CSV (equal to a clean download's, or untouched) and its
+part file (the tester header and only complete sections, each equal to a clean download's).
 
     download_e2e.py --download D --sim S --golden G --reference R --work W [--report FILE]
 """
@@ -18,10 +18,12 @@ import re
 import subprocess
 import sys
 import time
+import types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
-from dexal_csv import sections  # noqa: E402
+from dexal_csv import noted_results, sections, whole_sections  # noqa: E402
+import dexal_sim  # noqa: E402
 
 TESTDATA = os.path.join(HERE, "..", "testdata", "download")
 TIMEOUT_S = 120
@@ -36,29 +38,20 @@ def read(path):
     return open(path, "rb").read() if os.path.exists(path) else None
 
 
-def stop(proc):
-    proc.terminate()
-    proc.wait(5)  # an emulator that will not end fails the check
-
-
 def start_sim(args, out, scenario, faults, log):
     """One dexal-tester-sim --once on a new pseudo-terminal: the process and the pty's path."""
-    cmd = [args.sim, "--once"] + (["--scenario", scenario] if scenario else [])
-    cmd += [arg for fault in faults for arg in ("--fault", fault)] + (["--log", log] if log else [])
-    proc = subprocess.Popen(cmd, stdout=open(out, "w"), stderr=subprocess.STDOUT)
-    deadline = time.time() + 10
-    while time.time() < deadline and proc.poll() is None:
-        m = re.search(r"^PTY (\S+)$", open(out).read(), re.M)
-        if m:
-            return proc, m.group(1)
-        time.sleep(0.05)
-    stop(proc)
-    raise Failure("emulator printed no PTY line within 10 s: " + open(out).read())
+    sim_args = (["--scenario", scenario] if scenario else [])
+    sim_args += [arg for fault in faults for arg in ("--fault", fault)]
+    try:
+        return dexal_sim.start_sim(args.sim, out, sim_args + (["--log", log] if log else []))
+    except RuntimeError as e:
+        raise Failure(str(e))
 
 
 def download(args, name, scenario=None, faults=(), extra=(), sim=True, log=None):
-    """dexal-download into WORK/NAME.csv, from an emulator of its own unless sim is False:
-    exit status, stderr, seconds taken, the file's bytes."""
+    """dexal-download into WORK/NAME.csv, from an emulator of its own unless sim is False: its
+    exit status (rc), stdout, stderr, the seconds taken, the file's bytes (data) and its part
+    file's (part), None for a file that is not there."""
     base = os.path.join(args.work, name)
     cmd = [args.download, "--output", base + ".csv"] + list(extra)
     proc = None
@@ -73,27 +66,30 @@ def download(args, name, scenario=None, faults=(), extra=(), sim=True, log=None)
         raise Failure("dexal-download did not finish within %d s" % TIMEOUT_S)
     finally:
         if proc:
-            stop(proc)
-    return done.returncode, done.stderr, time.time() - started, read(base + ".csv")
+            dexal_sim.stop(proc)
+    return types.SimpleNamespace(rc=done.returncode, stdout=done.stdout, stderr=done.stderr,
+                                 seconds=time.time() - started, data=read(base + ".csv"),
+                                 part=read(base + ".csv.part"))
 
 
 def stderr_parts(stderr):
-    """The [Caption] notices, each with its continuation lines; the warnings, one line each; and
-    the stray lines, which belong to neither (a warning's cause spilling onto a line of its own)."""
-    found, warns, strays = [], [], []
+    """The [Caption] notices, each with its continuation lines; the warnings and the notes, one
+    line each; and the stray lines, which belong to none (a warning's cause spilling onto a line
+    of its own)."""
+    found, warns, notes, strays = [], [], [], []
     inside = False
     for line in stderr.splitlines():
         if line.startswith("["):
             found.append(line)
             inside = True
-        elif line.startswith("warning: "):
-            warns.append(line)
+        elif line.startswith("warning: ") or line.startswith("note: "):
+            (warns if line.startswith("warning: ") else notes).append(line)
             inside = False
         elif inside:
             found[-1] += "\n" + line
         else:
             strays.append(line)
-    return [n.rstrip("\n") for n in found], warns, strays
+    return [n.rstrip("\n") for n in found], warns, notes, strays
 
 
 def check_reference(args, data, golden):
@@ -161,9 +157,9 @@ def fault_points(log):
     return {"first": 1, "identity": serial, "chunk": long_results[0][1]}
 
 
-def check_case(case, rc, stderr, data, clean):
-    problems = [] if rc == case["exit"] else ["exit %d" % rc]
-    seen, warns, strays = stderr_parts(stderr)
+def check_case(case, run, clean):
+    problems = [] if run.rc == case["exit"] else ["exit %d" % run.rc]
+    seen, warns, notes, strays = stderr_parts(run.stderr)
     if strays:
         problems.append("stray stderr lines %r" % strays)
     if len(seen) != len(case["notices"]) or any(
@@ -171,17 +167,20 @@ def check_case(case, rc, stderr, data, clean):
         problems.append("notices differ")
     if len(warns) < case["warnings"]:
         problems.append("%d warnings" % len(warns))
+    # A note says what became of the files whenever the output was not replaced.
+    if len(notes) != (0 if case["file"] == "clean" else 1):
+        problems.append("notes %r" % notes)
     if case["file"] == "untouched":
-        bad, file_check = data != UNTOUCHED, "untouched"
+        bad, file_check = run.data != UNTOUCHED or run.part is not None, "untouched"
     elif case["file"] == "clean":
-        bad, file_check = data != clean, "equal to clean"
+        bad, file_check = run.data != clean or run.part is not None, "equal to clean"
     else:
-        # Whole sections only, each as the clean download wrote it, and fewer than all.
-        header, found = sections(data or b"")
-        clean_header, clean_sections = sections(clean)
-        bad = data != (clean_header + "".join(clean_sections[:len(found)])).encode() or len(
-            found) >= len(clean_sections)
-        file_check = "%d complete sections, as clean" % len(found)
+        # The output as it was; whole sections only in the part file, each as the clean download
+        # wrote it, fewer than all, as many as the note says; no part file without a section.
+        count = 0 if run.part is None else whole_sections(run.part, clean)
+        bad = (run.data != UNTOUCHED or count is None or count == 0 and run.part is not None or
+               count >= len(sections(clean)[1]) or [noted_results(n) for n in notes] != [count])
+        file_check = "untouched; part file: %s complete sections, as clean" % count
     if bad:
         file_check = "NOT " + file_check
         problems.append(file_check)
@@ -197,18 +196,20 @@ def run_matrix(args, points, golden):
         name = "case-%03d" % number
         with open(os.path.join(args.work, name + ".csv"), "wb") as f:
             f.write(UNTOUCHED)
-        rc, stderr, seconds, data = download(args, name, files[case["scenario"]], case["faults"])
+        if os.path.exists(os.path.join(args.work, name + ".csv.part")):
+            os.remove(os.path.join(args.work, name + ".csv.part"))
+        run = download(args, name, files[case["scenario"]], case["faults"])
         problems, seen, file_check = check_case(
-            case, rc, stderr, data, golden if case["scenario"] == "reference" else first_five)
+            case, run, golden if case["scenario"] == "reference" else first_five)
         status = "ok" if not problems else "FAIL: " + ", ".join(problems)
         if problems:
             failed += 1
             print("case %d %s at %s: %s\n  expected: %s\n  stderr:\n%s" % (
                 number, case["fault"], case["where"], status, case["expected"],
-                "\n".join("    " + l for l in stderr.splitlines()[-12:])), file=sys.stderr)
-        seen_text = "exit %d; %s" % (rc, "; ".join(s.replace("\n", " ") for s in seen))
+                "\n".join("    " + l for l in run.stderr.splitlines()[-12:])), file=sys.stderr)
+        seen_text = "exit %d; %s" % (run.rc, "; ".join(s.replace("\n", " ") for s in seen))
         rows.append((case["fault"], case["where"], case["expected"], seen_text, file_check,
-                     "%.1f s" % seconds, status))
+                     "%.1f s" % run.seconds, status))
     return rows, failed
 
 
@@ -220,9 +221,11 @@ def write_report(path, rows, points):
                 "reference scenario (tester/scenarios/reference.json) or its first five results "
                 "with an odd result third. Faults are placed at request %d (the first command), "
                 "request %d (the serial number) and request %d (the second chunk of the first "
-                "result that takes three chunks or more). \"Complete sections, as clean\" means "
-                "the file holds the tester header and only whole sections, each byte for byte "
-                "equal to the same section of a clean download, none twice.\n\n"
+                "result that takes three chunks or more). A download that does not complete "
+                "leaves the output untouched; \"part file: N complete sections, as clean\" "
+                "means its part file holds the tester header and only whole sections, each byte "
+                "for byte equal to the same section of a clean download, none twice, as many as "
+                "its \"note: \" line says (none: the part file is removed).\n\n"
                 % (points["first"], points["identity"], points["chunk"]))
         f.write("| Fault | Where | Expected | Seen | File check | Time | Result |\n")
         f.write("|---|---|---|---|---|---|---|\n")
@@ -241,22 +244,25 @@ def main():
     golden = read(args.golden)
     try:
         # The demo tester, built in and over a pty, against the golden file.
-        rc, stderr, _, data = download(args, "simulate", extra=["--simulate"], sim=False)
-        if rc != 0 or stderr_parts(stderr) != (["[Download] Download complete"], [], []) or data != golden:
-            raise Failure("--simulate: exit %d, %s, CSV %s" % (rc, stderr, data == golden))
-        rc, stderr, _, data = download(args, "demo", extra=["--set-clock"])
-        if rc != 0 or data != golden:
-            raise Failure("demo over a pty: exit %d, CSV equal: %s" % (rc, data == golden))
+        # On success, one line on stdout and only the message block on stderr.
+        run = download(args, "simulate", extra=["--simulate"], sim=False)
+        said = "12 results written to %s\n" % os.path.join(args.work, "simulate.csv")
+        if (run.rc != 0 or run.stdout != said or run.data != golden or
+                stderr_parts(run.stderr) != (["[Download] Download complete"], [], [], [])):
+            raise Failure("--simulate: exit %d, %r, %r, CSV %s" % (
+                run.rc, run.stdout, run.stderr, run.data == golden))
+        run = download(args, "demo", extra=["--set-clock"])
+        if run.rc != 0 or run.data != golden:
+            raise Failure("demo over a pty: exit %d, CSV equal: %s" % (run.rc, run.data == golden))
         print("PASS: demo download equals the golden CSV")
 
         # The reference scenario with graph points; its requests place the matrix's faults.
         log = os.path.join(args.work, "reference.sim.log")
-        rc, stderr, _, data = download(args, "reference", args.reference,
-                                       extra=["--graph-points"], log=log)
-        if rc != 0:
-            raise Failure("reference download: exit %d, %s" % (rc, stderr))
+        run = download(args, "reference", args.reference, extra=["--graph-points"], log=log)
+        if run.rc != 0:
+            raise Failure("reference download: exit %d, %s" % (run.rc, run.stderr))
         reference = read(os.path.join(TESTDATA, "reference.csv"))
-        check_reference(args, data, reference)
+        check_reference(args, run.data, reference)
         print("PASS: reference scenario equals the golden CSV")
 
         if args.skip_matrix:

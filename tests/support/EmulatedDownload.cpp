@@ -1,5 +1,7 @@
 #include "tests/support/EmulatedDownload.h"
 
+#include <functional>
+
 #include "download/DexalNotices.h"
 #include "download/DexalSerialDownloader.h"
 #include "tester/ReplySchedule.h"
@@ -12,7 +14,8 @@ namespace {
 
 class RecordedNotices final : public DexalNotices {
  public:
-  explicit RecordedNotices(std::string& lines) : lines_(lines) {}
+  RecordedNotices(std::string& lines, std::function<bool()> stop)
+      : lines_(lines), stop_(std::move(stop)) {}
   void Notify(const std::string& caption, const std::string& text, NoticeKind kind) override {
     const char* kindName = kind == NoticeKind::Information ? "information"
                            : kind == NoticeKind::Warning   ? "warning"
@@ -22,9 +25,11 @@ class RecordedNotices final : public DexalNotices {
   void Warn(const std::string& text) override {
     lines_ += "warning: " + ReplaceAll(text, "\n", "\\n") + "\n";
   }
+  bool StopRequested() override { return stop_(); }
 
  private:
   std::string& lines_;
+  std::function<bool()> stop_;
 };
 
 }  // namespace
@@ -58,7 +63,9 @@ DownloadRun RunEmulatedDownload(TesterScenario scenario, const std::filesystem::
     }
     return ByteVector();
   };
-  RecordedNotices notices(run.notices);
+  RecordedNotices notices(run.notices, [core, &options] {
+    return options.stopAfterRequests != 0 && core->Requests().size() >= options.stopAfterRequests;
+  });
   {
     DexalSerialDownloader downloader(
         {L"COM7", output.wstring(), options.setClock, options.graphPoints}, notices,

@@ -16,6 +16,8 @@ struct DownloadOptions {
   bool setClock = false;
   PortOpenResult::Stage failOpenAt = PortOpenResult::Stage::Ok;
   std::uint32_t adapterLatencyMs = 0;  // replies in USB packets, the last one held (ReplySchedule)
+  // The user asks the download to stop once the tester has had this many requests (0: never).
+  std::size_t stopAfterRequests = 0;
 };
 
 // What one download against the emulator's protocol core left behind.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows command line under Wine against the emulator, through a COM port that is a symlink
 # to the emulator's pseudo-terminal: dexal-download.exe writes the same CSV as the native
-# program, byte for byte; and --list-ports shows an FTDI adapter's latency timer with the hint to
-# lower it.
+# program, byte for byte, in place of the file that was there; a download that fails leaves that
+# file as it was; and --list-ports shows an FTDI adapter's latency timer with the hint to lower it.
 # Usage: cli-e2e.sh <bin dir of the mingw build> <bin dir of the native build> <work dir>
 set -u
 mingw=$1 native=$2 work=$3
@@ -40,7 +40,9 @@ timeout 120 wine cmd /c exit >/dev/null 2>&1 || fail "wine does not start"
 native_download -- --output "$work/native.csv" --graph-points
 start_sim_at "$WINEPREFIX/dosdevices/$com"
 win_out=$(winepath -w "$work/windows.csv")
-rm -f "$work/windows.csv"
+# The completed download replaces the file that was there, through its part file.
+echo "from before" >"$work/windows.csv"
+rm -f "$work/windows.csv.part"
 timeout 300 wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" --graph-points \
   >"$work/windows.log" 2>&1
 rc=$?
@@ -48,6 +50,52 @@ rc=$?
 grep -q '^\[Download\] Download complete' "$work/windows.log" ||
   fail "no 'Download complete' from the Windows program: $(cat "$work/windows.log")"
 cmp "$work/native.csv" "$work/windows.csv" || fail "the Windows CSV differs from the native one"
+[ ! -e "$work/windows.csv.part" ] || fail "a completed download left its part file"
+stop_sim
+
+# A tester that goes silent a few results in: the file is as it was, the part file holds the
+# results before, and a note says how many.
+start_sim_at "$WINEPREFIX/dosdevices/$com" --fault silence@12
+timeout 300 wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" --graph-points \
+  >"$work/windows-failed.log" 2>&1
+rc=$?
+[ $rc -eq 1 ] || fail "the failed download exited with $rc: $(cat "$work/windows-failed.log")"
+cmp "$work/native.csv" "$work/windows.csv" || fail "the failed download changed the file"
+held=$(grep -c '^Asset ID,' "$work/windows.csv.part")
+grep -q "^note: $held of 12 results are in .*windows.csv.part; .*windows.csv is unchanged" \
+  "$work/windows-failed.log" || fail "no note on the part file: $(cat "$work/windows-failed.log")"
+cmp -n "$(wc -c <"$work/windows.csv.part")" "$work/native.csv" "$work/windows.csv.part" ||
+  fail "the part file is not the beginning of the download"
+stop_sim
+
+# Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) once the first result is in the
+# part file of a paced download: status 130, the file as it was, the part file ending after a
+# whole result and the note counting them. Job control keeps the program's SIGINT from being
+# ignored as a background job's.
+start_sim_at "$WINEPREFIX/dosdevices/$com" --pace --fault late:100@0x2821 \
+  --scenario "$(dirname "$0")/../../tester/scenarios/reference.json"
+rm -f "$work/windows.csv.part"
+set -m
+wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" >"$work/windows-int.log" 2>&1 &
+set +m
+download_pid=$!
+for _ in $(seq 1 1200); do
+  grep -q $'^\r$' "$work/windows.csv.part" 2>/dev/null && break
+  kill -0 "$download_pid" 2>/dev/null || fail "the paced download ended before Ctrl-C: $(cat "$work/windows-int.log")"
+  sleep 0.1
+done
+grep -q $'^\r$' "$work/windows.csv.part" || fail "no whole result in the part file after 120 s"
+kill -INT "$download_pid"
+wait "$download_pid"
+rc=$?
+[ $rc -eq 130 ] || fail "Ctrl-C: exit status $rc: $(cat "$work/windows-int.log")"
+cmp "$work/native.csv" "$work/windows.csv" || fail "the interrupted download changed the file"
+held=$(grep -c '^Asset ID,' "$work/windows.csv.part")
+grep -q "^note: interrupted: $held of 100 results" "$work/windows-int.log" ||
+  fail "Ctrl-C, $held results in the part file: $(cat "$work/windows-int.log")"
+[ "$(tail -c 4 "$work/windows.csv.part" | od -An -tx1 | tr -d ' ')" = 0d0a0d0a ] ||
+  fail "the interrupted part file does not end after a whole result"
+stop_sim
 
 start_sim_at "$work/ttyV7"
 timeout 120 wine "$mingw/cli/dexal-download.exe" --list-ports 2>&1 | tr -d '\r' >"$work/ports.txt"

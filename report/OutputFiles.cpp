@@ -1,0 +1,147 @@
+#include "report/OutputFiles.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/FileSystem.h"
+#include "platform/OsError.h"
+#include "platform/WideText.h"
+
+namespace Dexal {
+namespace {
+
+[[noreturn]] void Fail(const std::filesystem::path& path, const char* what,
+                       const std::string& reason) {
+  throw std::runtime_error(Utf8FromPath(path) + ": " + what + " (" + reason + ")");
+}
+
+bool Exists(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// A name beside `path` that nothing has yet: "report.html.tmp-3f9a0c12".
+std::filesystem::path FreeNameBeside(const std::filesystem::path& path, const char* kind) {
+  static std::mt19937 random{std::random_device{}()};
+  for (;;) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%s-%08lx", kind,
+                  static_cast<unsigned long>(random() & 0xFFFFFFFFu));
+    std::filesystem::path name = path;
+    name += suffix;
+    if (!Exists(name)) return name;
+  }
+}
+
+}  // namespace
+
+OutputFiles::OutputFiles() : OutputFiles(MoveFileOnto) {}
+
+OutputFiles::OutputFiles(Mover move) : move_(std::move(move)) {}
+
+void OutputFiles::Add(const std::filesystem::path& path, std::string bytes) {
+  File& file = files_.emplace_back();
+  const WriteTarget target = WriteTargetOf(path);
+  file.path = target.path;
+  file.stream = target.stream;
+  file.bytes = std::move(bytes);
+}
+
+void OutputFiles::AddFolder(const std::filesystem::path& folder) { folders_.push_back(folder); }
+
+void OutputFiles::WriteAll() {
+  try {
+    MakeFolders();
+    for (const File& file : files_) {
+      std::error_code error;
+      if (std::filesystem::is_directory(file.path, error)) {
+        Fail(file.path, "cannot be written", "it is a folder");
+      }
+    }
+    WriteTemporaries();
+    PutInPlace();
+  } catch (const std::runtime_error& e) {
+    const std::string notRestored = RollBack();
+    if (notRestored.empty()) throw;
+    throw std::runtime_error(e.what() + notRestored);
+  }
+  std::error_code ignored;
+  for (const File& file : files_) {
+    if (!file.former.empty()) std::filesystem::remove(file.former, ignored);
+  }
+  WriteStreams();
+}
+
+void OutputFiles::MakeFolders() {
+  for (const std::filesystem::path& folder : folders_) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) continue;
+    std::uint32_t osError = 0;
+    if (!MakeFolder(folder, osError)) {
+      Fail(folder, "cannot make the folder", OsErrorReason(osError));
+    }
+    madeFolders_.push_back(folder);
+  }
+}
+
+void OutputFiles::WriteTemporaries() {
+  for (File& file : files_) {
+    if (file.stream) continue;
+    file.temporary = FreeNameBeside(file.path, "tmp");
+    std::uint32_t osError = 0;
+    if (!WriteNewFile(file.temporary, file.bytes, osError)) {
+      Fail(file.path, "cannot be written", OsErrorReason(osError));
+    }
+  }
+}
+
+void OutputFiles::PutInPlace() {
+  for (File& file : files_) {
+    if (file.stream) continue;
+    std::uint32_t osError = 0;
+    if (Exists(file.path)) {
+      const std::filesystem::path aside = FreeNameBeside(file.path, "old");
+      if (!move_(file.path, aside, osError)) {
+        Fail(file.path, "cannot be written", OsErrorReason(osError));
+      }
+      file.former = aside;
+    }
+    if (!move_(file.temporary, file.path, osError)) {
+      Fail(file.path, "cannot be written", OsErrorReason(osError));
+    }
+    file.placed = true;
+    file.temporary.clear();
+  }
+}
+
+void OutputFiles::WriteStreams() {
+  for (const File& file : files_) {
+    if (!file.stream) continue;
+    std::ofstream out(file.path, std::ios::binary);
+    out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    out.close();
+    if (!out) Fail(file.path, "cannot be written", OsErrorReason(LastOsError()));
+  }
+}
+
+std::string OutputFiles::RollBack() {
+  std::string notRestored;
+  std::error_code ignored;
+  for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+    if (!file->temporary.empty()) std::filesystem::remove(file->temporary, ignored);
+    if (file->placed && file->former.empty()) std::filesystem::remove(file->path, ignored);
+    std::uint32_t osError = 0;
+    if (!file->former.empty() && !move_(file->former, file->path, osError)) {
+      notRestored += "; " + Utf8FromPath(file->path) + " is now " + Utf8FromPath(file->former);
+    }
+  }
+  for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
+    std::filesystem::remove(*folder, ignored);
+  }
+  return notRestored;
+}
+
+}  // namespace Dexal
