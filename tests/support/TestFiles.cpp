@@ -8,11 +8,6 @@
 #include <fstream>
 #include <iterator>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace Dexal::testing {
 
 namespace fs = std::filesystem;
@@ -101,28 +96,5 @@ void ExpectGoldenFile(const std::string& bytes, const fs::path& golden) {
   EXPECT_TRUE(bytes == ReadFileBytes(golden))
       << golden.string() << " differs: regenerate it and read `git diff`";
 }
-
-#ifndef _WIN32
-std::string TextFromChild(const std::function<std::string()>& work) {
-  int ends[2];
-  if (pipe(ends) != 0) return "(child failed)";
-  const pid_t child = fork();
-  if (child == 0) {
-    const std::string text = work();
-    _exit(write(ends[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
-  }
-  close(ends[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(ends[0]);
-  int status = 0;
-  const bool clean = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                     WEXITSTATUS(status) == 0;
-  return clean ? text : text + "(child failed)";
-}
-#endif
 
 }  // namespace Dexal::testing

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,11 +53,5 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 // Expects `bytes` to be the golden file's; with DEXAL_REGENERATE_GOLDEN set, writes them to it
 // instead (read it before keeping it).
 void ExpectGoldenFile(const std::string& bytes, const std::filesystem::path& golden);
-
-#ifndef _WIN32
-// What `work` returns when run in a forked child, sent back through a pipe; "(child failed)"
-// follows it when the child does not end cleanly.
-std::string TextFromChild(const std::function<std::string()>& work);
-#endif
 
 }  // namespace Dexal::testing
