@@ -81,22 +81,6 @@ TEST(Decoding, EachTestTypeTakesExactlyItsTags) {
   }
 }
 
-TEST(Decoding, FailedSampleBlockLeavesAnEmptyProfileAttached) {
-  DexalCmdResultData result(nullptr, "T1");
-  result.criteriaSegment = BytesFromHex("06 01 11");
-  result.dataSegment = BytesFromHex("11 01 41 19 03 00 00 09");
-  DexalDefibChargeTest record(&result);
-  DexalResultDecoder decoder;
-  EXPECT_EQ(testing::MessageOf<std::runtime_error>([&] { record.accept(decoder); }),
-            "Sample Count zero when setting profile data");
-  EXPECT_EQ(record.comment, "A");
-  ASSERT_NE(record.profile, nullptr);
-  EXPECT_TRUE(record.profile->samples.empty());
-  DexalDefibPulseTest orphan(nullptr);
-  EXPECT_EQ(testing::MessageOf<std::runtime_error>([&] { orphan.accept(decoder); }),
-            "No raw data associated with this result");
-}
-
 TEST(TagFromVector, ReadsTwoVarintsOfAtMostSixBytes) {
   testing::ExpectEachRow("results/varints.txt", 4, [](const auto& cells) {
     std::size_t cursor = 0;
