@@ -97,12 +97,9 @@ TEST(SerialLink, WritesOneFrameAndWaitsOnTheFakeClockAcrossItsWrap) {
   EXPECT_EQ(length, 11u);
   EXPECT_EQ(env.port->writeCalls.at(0), EncodeFrame({0x01, 0xFA}));
   ByteVector data = {1, 2, 3};
-  ASSERT_TRUE(env.link->ReadFrame(data, 200));
-  EXPECT_TRUE(data.empty());
-  EXPECT_GT(env.ticks.now, 200u);
-  EXPECT_LE(env.ticks.now, 250u);
   env.ticks.now = 0xFFFFFFC0u;
   ASSERT_TRUE(env.link->ReadFrame(data, 200));
+  EXPECT_TRUE(data.empty());
   EXPECT_GT(env.ticks.now, 100u);
   EXPECT_LT(env.ticks.now, 200u) << "waited across the wrap for about 200 ms";
 }
