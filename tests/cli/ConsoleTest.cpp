@@ -1,17 +1,14 @@
 // What the command line shows of a download, as tests/testdata/cli/console.txt gives it: the
 // port list with an adapter's latency timer (from sysfs on Linux), the progress line on a terminal,
 // and the permission hint; and a warning's text as stderr shows it (cli/warnings.txt).
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 #include "cli/ConsoleNotices.h"
 #include "cli/PortListText.h"
 #include "platform/WideText.h"
-#include "tests/support/CaseTable.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

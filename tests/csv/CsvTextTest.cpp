@@ -2,26 +2,21 @@
 // graph lines also against the standard library's to_chars(general, 6) over the values a
 // download writes and random values of every size; the CSV reader over the case tables in
 // tests/testdata/csv-reader, in blocks of every size, and over long files made as it reads.
-#include <gtest/gtest.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
-#include <string>
 
 #include "csv/DexalCSVreader.h"
 #include "csv/DexalCsvError.h"
 #include "csv/DexalNumberFormat.h"
-#include "tests/support/CaseTable.h"
 #include "tests/support/CsvShorthand.h"
-#include "tests/support/Expect.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 #ifndef _WIN32
 #include <unistd.h>

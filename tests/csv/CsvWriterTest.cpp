@@ -1,14 +1,7 @@
 // The files the writer cannot open or write. What the writer puts in a file is in the golden
 // downloads (tests/testdata/golden).
 #include "csv/DexalCSVwriter.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-
-#include "tests/support/Expect.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

@@ -5,20 +5,17 @@
 // writes them instead, see tests/testdata/README.md). Then what the golden files cannot show: the
 // requests and their order, a file that is left alone, a result count the indices cannot reach,
 // and a download stopped by the user. (A write that fails partway: tests/e2e/file_faults.py.)
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "platform/CalendarTime.h"
 #include "tester/DemoTester.h"
 #include "tester/ResultFields.h"
 #include "tester/ScenarioJson.h"
 #include "tests/support/EmulatedDownload.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

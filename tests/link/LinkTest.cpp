@@ -2,9 +2,6 @@
 // failures as the link records them (link/failures.txt), and each command against a scripted
 // tester (link/commands.txt, link/result-data.txt); the POSIX port's low-latency mode
 // (link/low-latency.txt).
-#include <gtest/gtest.h>
-
-#include <sstream>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -21,9 +18,8 @@
 #include "link/FrameCodec.h"
 #include "platform/OsError.h"
 #include "platform/SerialPort.h"
-#include "tests/support/CaseTable.h"
-#include "tests/support/Expect.h"
 #include "tests/support/ScriptedPeer.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

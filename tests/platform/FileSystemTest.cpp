@@ -2,13 +2,8 @@
 // and under Wine.
 #include "platform/FileSystem.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "platform/OsError.h"
-#include "tests/support/CaseTable.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

@@ -1,14 +1,7 @@
 // UTF-8 and wide text made from each other, and 8-bit text read as UTF-8 or else Windows-1252,
 // over platform/wide-text.txt: natively wchar_t holds UTF-32, under Wine UTF-16.
 #include "platform/WideText.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-
-#include "tests/support/Bytes.h"
-#include "tests/support/CaseTable.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

@@ -1,13 +1,10 @@
 // Result segments through CreateResult and the record decoder; compressed sample blocks and the
 // pulse profile: against the case tables under tests/testdata/results, and sample blocks also
 // against the tester's own compressor. What a decoded record holds is in the golden downloads.
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
-#include <sstream>
 #include <stdexcept>
-#include <string>
 #include <typeinfo>
 
 #include "results/CreateResult.h"
@@ -17,10 +14,7 @@
 #include "results/SampleDecoder.h"
 #include "tester/PulseShapes.h"
 #include "tester/SampleCompressor.h"
-#include "tests/support/Bytes.h"
-#include "tests/support/CaseTable.h"
-#include "tests/support/Expect.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

@@ -1,21 +1,17 @@
 // Port discovery's rules, the download's open path, and the dialog's texts, as the case tables
 // tests/testdata/shell/port-rules.txt and dialog-text.txt give them; the version block query.
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <iomanip>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "platform/PortRules.h"
 #include "platform/SerialPort.h"
 #include "platform/WideText.h"
 #include "shell/DialogText.h"
 #include "shell/FileVersion.h"
-#include "tests/support/CaseTable.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {

@@ -4,11 +4,9 @@
 // server over a real pseudo-terminal, with the downloader's own link. What a fault does to a
 // download is the end-to-end fault matrix's business; what a scenario's fields become, the golden
 // downloads'.
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
-#include <sstream>
 
 #include "link/DexalCmd.h"
 #include "link/DexalSerialLink.h"
@@ -17,11 +15,8 @@
 #include "tester/ScenarioJson.h"
 #include "tester/TesterCore.h"
 #include "tester/TesterServer.h"
-#include "tests/support/Bytes.h"
-#include "tests/support/CaseTable.h"
-#include "tests/support/Expect.h"
 #include "tests/support/ScriptedPeer.h"
-#include "tests/support/TestFiles.h"
+#include "tests/support/Testing.h"
 
 namespace Dexal {
 namespace {
