@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows command line under Wine against the emulator, through a COM port that is a symlink
 # to the emulator's pseudo-terminal: dexal-download.exe writes the same CSV as the native
-# program, byte for byte, in place of the file that was there; a download that fails leaves that
-# file as it was; and --list-ports shows an FTDI adapter's latency timer with the hint to lower it.
+# program, byte for byte, in place of the file that was there; a download stopped by Ctrl-C leaves
+# that file as it was; and --list-ports shows an FTDI adapter's latency timer with the hint to
+# lower it. (What a failed download leaves is the same code natively: tests/e2e.)
 # Usage: cli-e2e.sh <bin dir of the mingw build> <bin dir of the native build> <work dir>
 set -u
 mingw=$1 native=$2 work=$3
@@ -51,21 +52,6 @@ grep -q '^\[Download\] Download complete' "$work/windows.log" ||
   fail "no 'Download complete' from the Windows program: $(cat "$work/windows.log")"
 cmp "$work/native.csv" "$work/windows.csv" || fail "the Windows CSV differs from the native one"
 [ ! -e "$work/windows.csv.part" ] || fail "a completed download left its part file"
-stop_sim
-
-# A tester that goes silent a few results in: the file is as it was, the part file holds the
-# results before, and a note says how many.
-start_sim_at "$WINEPREFIX/dosdevices/$com" --fault silence@12
-timeout 300 wine "$mingw/cli/dexal-download.exe" --port COM9 --output "$win_out" --graph-points \
-  >"$work/windows-failed.log" 2>&1
-rc=$?
-[ $rc -eq 1 ] || fail "the failed download exited with $rc: $(cat "$work/windows-failed.log")"
-cmp "$work/native.csv" "$work/windows.csv" || fail "the failed download changed the file"
-held=$(grep -c '^Asset ID,' "$work/windows.csv.part")
-grep -q "^note: $held of 12 results are in .*windows.csv.part; .*windows.csv is unchanged" \
-  "$work/windows-failed.log" || fail "no note on the part file: $(cat "$work/windows-failed.log")"
-cmp -n "$(wc -c <"$work/windows.csv.part")" "$work/native.csv" "$work/windows.csv.part" ||
-  fail "the part file is not the beginning of the download"
 stop_sim
 
 # Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) once the first result is in the
