@@ -74,16 +74,12 @@ start_xvfb 1024x768x24
 timeout 30 wineserver -k >/dev/null 2>&1
 start_wineserver
 wine "C:\\Program Files\\Dexal CSV downloader\\DexalCSVDownloader.exe" >/dev/null 2>&1 &
-shown=""
 for _ in $(seq 1 100); do
-  if timeout 20 wine "$spy" list "Dexal CSV downloader" >"$work/dialog.txt" 2>/dev/null; then
-    shown=yes
-    break
-  fi
+  timeout 20 wine "$spy" list "Dexal CSV downloader" >"$work/dialog.txt" 2>/dev/null && break
   sleep 0.2
 done
-[ -n "$shown" ] || fail "the installed dialog program showed no window"
-grep -q "Download" "$work/dialog.txt" || fail "the dialog has no Download button: $(cat "$work/dialog.txt")"
+grep -q 'id=1001 class=Button .*text="Download"' "$work/dialog.txt" ||
+  fail "the installed dialog program showed no window with a Download button: $(cat "$work/dialog.txt")"
 import -window root "$work/installed-dialog.png" 2>/dev/null || true
 timeout 30 wineserver -k >/dev/null 2>&1
 start_wineserver
