@@ -27,20 +27,6 @@ std::string Shown(const std::string& cell) {
   return lines;
 }
 
-// A header the writer does not write (another program's, a later version's): "Peak (V)" is
-// Peak in V, "Width (ms):" is Width in ms, and a cell may carry its unit.
-void SplitHeader(std::string header, ReportMeasurement& m, bool& unitInCell) {
-  if (!header.empty() && header.back() == ':') header.pop_back();
-  const std::size_t open = header.rfind(" (");
-  if (open != std::string::npos && header.back() == ')') {
-    m.name = header.substr(0, open);
-    m.unit = header.substr(open + 2, header.size() - open - 3);
-  } else {
-    m.name = header;
-  }
-  unitInCell = m.unit.empty();
-}
-
 bool IsUnitWord(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
@@ -62,18 +48,14 @@ void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) 
   }
 }
 
-// The measurement of one cell under its header, named and with its unit as a reader reads it.
+// The measurement of one cell under its header, named and with its unit as a reader reads it; a
+// header that is not ours (another program's, a later version's) is shown as it stands.
 ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
   ReportMeasurement m;
-  bool unitInCell = false;
-  if (const DexalColumnName* column = ColumnNameFromHeader(header)) {
-    m.name = column->name;
-    m.unit = column->unit;
-    unitInCell = column->unitInCell;
-  } else {
-    SplitHeader(header, m, unitInCell);
-  }
-  SplitValue(cell, unitInCell, m);
+  const DexalColumnName* column = ColumnNameFromHeader(header);
+  m.name = column ? std::string(column->name) : header;
+  if (column) m.unit = column->unit;
+  SplitValue(cell, column && column->unitInCell, m);
   return m;
 }
 
