@@ -42,10 +42,8 @@ TEST(ColumnNames, EveryHeaderTheWriterWritesHasOne) {
       kDexalTestTypeRows);
   add(PulseColumns(kDefibPulse));
   add(PulseColumns(kPacerPulse));
-  for (const std::string_view header : headers) {
-    const DexalColumnName* column = ColumnNameFromHeader(header);
-    EXPECT_TRUE(column != nullptr && !column->name.empty()) << header;
-  }
+  for (const std::string_view header : headers)
+    EXPECT_NE(ColumnNameFromHeader(header), nullptr) << header;
   EXPECT_EQ(headers.size(), 49u);  // the same header in several test types counts each time
   testing::ExpectEachRow("csv/column-names.txt", 2, [](const auto& cells) {
     const DexalColumnName* column = ColumnNameFromHeader(cells[0]);

@@ -223,8 +223,8 @@ def main():
     check(all(len(row) == 12 for row in rows), "table rows of differing widths")
     shown = shown_measurements(dom)
     check([tuple(row[9:]) for row in rows[1:]] == shown and any(m[2] for m in shown),
-          "the table's measurements are not the page's: %r" % (
-              [(tuple(r[9:]), m) for r, m in zip(rows[1:], shown) if tuple(r[9:]) != m][:3]))
+          "the table's measurements are not the page's: %r" % (set(shown) ^ set(
+              tuple(row[9:]) for row in rows[1:])))
     cells = [[serial] + values[:8] + [cell] for header, values, graph in sections
              for cell in values[8:]]
     check(len(cells) == len(rows) - 1 and all(
