@@ -53,9 +53,13 @@ void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) 
 ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
   ReportMeasurement m;
   const DexalColumnName* column = ColumnNameFromHeader(header);
-  m.name = column ? std::string(column->name) : header;
-  if (column) m.unit = column->unit;
-  SplitValue(cell, column && column->unitInCell, m);
+  if (column == nullptr) {
+    m.name = header;
+  } else {
+    m.name = column->name;
+    m.unit = column->unit;
+  }
+  SplitValue(cell, column != nullptr && column->unitInCell, m);
   return m;
 }
 
