@@ -7,7 +7,9 @@ namespace Dexal {
 namespace {
 
 const char* const kStyle = R"(
-@page { size: A4; margin: 12mm; }
+@page { size: A4; margin: 12mm;
+        @top-left { font-size: 8pt; color: #555; vertical-align: bottom; }
+        @bottom-right { font-size: 8pt; color: #555; vertical-align: top; } }
 body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 10pt; color: #222;
        max-width: 186mm; margin: 0 auto; padding: 8px; }
 h1 { font-size: 16pt; margin: 0 0 6px; }
@@ -30,6 +32,8 @@ td.num { text-align: right; }
 .status-fail { color: #b00000; font-weight: bold; }
 .status-other { color: #8a5a00; font-weight: bold; }
 .nograph { color: #555; font-style: italic; margin: 6px 0 0; }
+.unit { color: #444; }
+@media print { .card svg { max-width: 150mm; } }
 .cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
 )";
 
@@ -45,8 +49,11 @@ std::string Cell(const std::string& text, const char* cls = nullptr) {
          "</td>";
 }
 
-std::string ValueText(const ReportMeasurement& m) {
-  return m.unit.empty() ? m.value : m.value + " " + m.unit;
+// The unit marked, so that it can be told from the value wherever the page is read.
+std::string ValueCell(const ReportMeasurement& m) {
+  std::string html = "<td>" + HtmlEscapedLines(m.value);
+  if (!m.unit.empty()) html += "&nbsp;<span class=\"unit\">" + HtmlEscaped(m.unit) + "</span>";
+  return html + "</td>";
 }
 
 // Two measurements a row, to keep a card short enough for a page.
@@ -56,8 +63,8 @@ std::string MeasurementsTable(const ReportResult& r) {
     html += "<tr>";
     for (std::size_t j = i; j < i + 2; ++j) {
       if (j < r.measurements.size()) {
-        html += "<th>" + HtmlEscaped(r.measurements[j].name) + "</th>" +
-                Cell(ValueText(r.measurements[j]));
+        html +=
+            "<th>" + HtmlEscaped(r.measurements[j].name) + "</th>" + ValueCell(r.measurements[j]);
       } else {
         html += "<th></th><td></td>";
       }
@@ -72,7 +79,7 @@ std::string Card(const ReportResult& r, std::size_t resultCount) {
                      "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
                      " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
                      std::to_string(r.position) + "</span></h3>\n";
-  if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscaped(r.comment) + "</p>\n";
+  if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscapedLines(r.comment) + "</p>\n";
   html += MeasurementsTable(r);
   if (!r.plot.empty()) {
     html += r.plot;
@@ -97,6 +104,14 @@ std::string Summary(const ReportModel& model) {
   return html + "</table>\n</section>\n";
 }
 
+// Whose record a printed page is, and where it stands, in the page's margins.
+std::string PrintedOnEachPage(const ReportModel& model, const std::string& madeAt) {
+  return "<style>\n@page {\n  @top-left { content: " +
+         CssString("Tester " + model.testerSerial + ", report made " + madeAt) +
+         "; }\n  @bottom-right { content: \"page \" counter(page) \" of \" counter(pages); }\n}\n"
+         "</style>\n";
+}
+
 std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -112,8 +127,8 @@ std::string HtmlReportText(const ReportModel& model, const std::string& sourceNa
   html +=
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<title>Test results of tester " +
-      HtmlEscaped(model.testerSerial) + "</title>\n<style>" + kStyle +
-      "</style>\n</head>\n<body>\n<header>\n<h1>Test results</h1>\n";
+      HtmlEscaped(model.testerSerial) + "</title>\n<style>" + kStyle + "</style>\n" +
+      PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n<header>\n<h1>Test results</h1>\n";
   html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
           HtmlEscaped(model.serviceDate) + "</p>\n";
   html += "<p>From " + HtmlEscaped(sourceName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";

@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "csv/DexalColumnNames.h"
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
 #include "platform/WideText.h"
@@ -13,24 +14,17 @@ namespace Dexal {
 namespace {
 
 // A cell's text as the report shows it: the file keeps the tester's 8-bit texts as they came,
-// and one that is not UTF-8 is most likely Windows-1252.
-std::string Shown(const std::string& cell) { return Utf8FromUtf8OrWindows1252(cell); }
-
-bool CarriesPulse(const std::string& testType) {
-  const DexalTestType* type = TestTypeFromDisplayName(testType);
-  return type != nullptr && type->pulse != kNoPulse;
-}
-
-// "Defib Energy (J)" is Defib Energy in J; "Pulse Width (ms):" is Pulse Width in ms.
-void SplitHeader(std::string header, ReportMeasurement& m) {
-  if (!header.empty() && header.back() == ':') header.pop_back();
-  const std::size_t open = header.rfind(" (");
-  if (open != std::string::npos && header.back() == ')') {
-    m.name = header.substr(0, open);
-    m.unit = header.substr(open + 2, header.size() - open - 3);
-  } else {
-    m.name = header;
+// and one that is not UTF-8 is most likely Windows-1252. A line break in it is LF, whether this
+// program wrote it (CR LF) or a spreadsheet saved the file again (LF).
+std::string Shown(const std::string& cell) {
+  std::string text = Utf8FromUtf8OrWindows1252(cell);
+  if (text.find('\r') == std::string::npos) return text;
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    lines += text[i] == '\r' ? '\n' : text[i];
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
   }
+  return lines;
 }
 
 bool IsUnitWord(const std::string& text) {
@@ -39,10 +33,10 @@ bool IsUnitWord(const std::string& text) {
 }
 
 // "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ".
-void SplitValue(const std::string& cell, ReportMeasurement& m) {
+void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) {
   m.value = cell;
   m.isNumber = NumberFromText(cell).has_value();
-  if (m.isNumber || !m.unit.empty()) return;
+  if (m.isNumber || !unitInCell) return;
   const std::size_t blank = cell.find(' ');
   if (blank == std::string::npos) return;
   const std::string number = cell.substr(0, blank);
@@ -52,6 +46,21 @@ void SplitValue(const std::string& cell, ReportMeasurement& m) {
     m.unit = unit;
     m.isNumber = true;
   }
+}
+
+// The measurement of one cell under its header, named and with its unit as a reader reads it; a
+// header that is not ours (another program's, a later version's) is shown as it stands.
+ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
+  ReportMeasurement m;
+  const DexalColumnName* column = ColumnNameFromHeader(header);
+  if (column == nullptr) {
+    m.name = header;
+  } else {
+    m.name = column->name;
+    m.unit = column->unit;
+  }
+  SplitValue(cell, column != nullptr && column->unitInCell, m);
+  return m;
 }
 
 ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position) {
@@ -66,11 +75,15 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   r.testType = Shown(v[kTestTypeColumn]);
   r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
   r.comment = Shown(v[kCommentColumn]);
-  r.carriesPulse = CarriesPulse(r.testType);
+  const DexalTestType* type = TestTypeFromDisplayName(r.testType);
+  r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
   for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
-    ReportMeasurement& m = r.measurements.emplace_back();
-    SplitHeader(Shown(section.headers[i]), m);
-    SplitValue(Shown(v[i]), m);
+    r.measurements.push_back(MeasurementFromCell(Shown(section.headers[i]), Shown(v[i])));
+  }
+  // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
+  ReportMeasurement& load = r.measurements.front();
+  if (type != nullptr && !r.carriesPulse && load.value == "0") {
+    load = {load.name, "not used", "", false};
   }
   return r;
 }
@@ -93,7 +106,7 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   text.title =
       "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
   for (const ReportMeasurement& m : result.measurements) {
-    if (m.isNumber && m.unit == "ms" && m.name.ends_with("Pulse Width")) {
+    if (m.isNumber && m.unit == "ms" && m.name == "Pulse width") {
       text.widthLabel = m.value + " ms";
     }
   }

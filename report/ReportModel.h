@@ -11,11 +11,11 @@
 
 namespace Dexal {
 
-// One measured or set value of a result: its name and unit split from the header ("Defib
-// Energy (J)") or from the value ("60.0 bpm").
+// One measured or set value of a result: its readable name and unit as the column's row names
+// them (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm").
 struct ReportMeasurement {
   std::string name;
-  std::string value;  // the cell's text without the unit split from it
+  std::string value;  // the cell's text without the unit split from it; "not used" for no load
   std::string unit;
   bool isNumber = false;  // value is a plain decimal number
 };

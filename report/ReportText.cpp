@@ -33,6 +33,33 @@ std::string HtmlEscaped(std::string_view text) {
   return out;
 }
 
+std::string HtmlEscapedLines(std::string_view text) {
+  std::string out;
+  for (std::size_t from = 0;;) {
+    const std::size_t end = text.find('\n', from);
+    out += HtmlEscaped(text.substr(from, end - from));
+    if (end == std::string_view::npos) return out;
+    out += "<br>\n";
+    from = end + 1;
+  }
+}
+
+std::string CssString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == '"' || c == '\\' || c == '<' || c == '>') {
+      // A hexadecimal escape ends at its blank.
+      std::array<char, 8> hex{};
+      std::snprintf(hex.data(), hex.size(), "\\%x ", static_cast<unsigned>(byte));
+      out += hex.data();
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 std::string SafeFileName(std::string_view text) {
   std::string out;
   for (const char c : text) {

@@ -9,6 +9,12 @@ namespace Dexal {
 // Text from the file made safe inside HTML or SVG, in element content and attribute values.
 std::string HtmlEscaped(std::string_view text);
 
+// Text from the file in element content with its line breaks (LF) kept as <br>.
+std::string HtmlEscapedLines(std::string_view text);
+
+// Text from the file as a quoted CSS string: nothing in it ends the string or the style sheet.
+std::string CssString(std::string_view text);
+
 // A name that every file system takes: letters, digits, '.', '-' and '_' kept, the rest '_'.
 std::string SafeFileName(std::string_view text);
 

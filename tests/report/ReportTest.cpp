@@ -96,21 +96,24 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
   EXPECT_GT(names.size(), 0u);
 }
 
-// The demo download as spreadsheets save it when nothing is lost (a byte-order mark, no final
-// empty line, LF for CR LF, all three) gives the same report and table, byte for byte.
+// The demo download and a file with a comment of two lines, as spreadsheets save them when
+// nothing is lost (a byte-order mark, no final empty line, LF for CR LF, all three), give the
+// same report and table, byte for byte.
 TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
-  const std::string demo = ReadFileBytes(TestDataPath("download/demo.csv"));
-  const std::string cut = demo.substr(0, demo.size() - 2), bom = "\xEF\xBB\xBF";
-  TempDir dir;
-  std::set<std::string> made;
-  for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
-                                 bom + ReplaceAll(cut, "\r\n", "\n")}) {
-    WriteFileBytes(dir / "demo.csv", csv);
-    MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
-                TableDialect::Excel, kMadeAt});
-    made.insert(ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv"));
+  for (const char* file : {"download/demo.csv", "report/small.csv"}) {
+    const std::string demo = ReadFileBytes(TestDataPath(file));
+    const std::string cut = demo.substr(0, demo.size() - 2), bom = "\xEF\xBB\xBF";
+    TempDir dir;
+    std::set<std::string> made;
+    for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
+                                   bom + ReplaceAll(cut, "\r\n", "\n")}) {
+      WriteFileBytes(dir / "demo.csv", csv);
+      MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
+                  TableDialect::Excel, kMadeAt});
+      made.insert(ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv"));
+    }
+    EXPECT_EQ(made.size(), 1u) << file;
   }
-  EXPECT_EQ(made.size(), 1u);
 }
 
 TEST(ReportParts, AxesOverRoundNumbers) {

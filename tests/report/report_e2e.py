@@ -15,6 +15,7 @@ import re
 import shutil
 import subprocess
 import sys
+from html import unescape
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
@@ -62,16 +63,29 @@ def csv_sections(data):
     return out
 
 
-def check_cards_whole(pdf, count):
+def check_pages(pdf, count, serial):
+    """No card split across pages; each page says whose it is and which of how many."""
     pages = int(re.search(r"Pages:\s+(\d+)", run(["pdfinfo", pdf]).stdout.decode()).group(1))
     pages = [run(["pdftotext", "-layout", "-f", str(n), "-l", str(n), pdf, "-"]).stdout.decode()
              for n in range(1, pages + 1)]
+    for n, page in enumerate(pages, 1):
+        check("page %d of %d" % (n, len(pages)) in page and "Tester %s, report made" % serial in page,
+              "page %d of %d without its number or tester: %r" % (n, len(pages), page[-300:]))
     for n in range(1, count + 1):
         head = [i for i, p in enumerate(pages) if re.search(r"result %d\b" % n, p)]
         tail = [i for i, p in enumerate(pages) if re.search(r"Result %d of %d\b" % (n, count), p)]
         check(len(tail) == 1 and tail[0] in head,
               "card %d split across PDF pages (begins on %s, ends on %s)" % (n, head, tail))
     return len(pages)
+
+
+def shown_measurements(dom):
+    """Each card's (name, value, unit) in the order of the results, as the page shows them."""
+    cards = sorted((int(n), body) for n, body in
+                   re.findall(r'<article class="card" id="result-(\d+)">(.*?)</article>', dom, re.S))
+    cell = re.compile(r'<th>([^<]+)</th><td>(.*?)(?:&nbsp;<span class="unit">(.*?)</span>)?</td>')
+    return [tuple(unescape(re.sub(r"<br>\n?", "\n", c)) for c in found)
+            for _, body in cards for found in cell.findall(body)]
 
 
 def drawn_voltages(svg):
@@ -173,7 +187,8 @@ def main():
     svgs = len(re.findall(r'<svg[^>]*class="plot"', dom))
     check(cards == len(sections), "%d cards for %d results" % (cards, len(sections)))
     check(svgs == len(pulses), "%d plots for %d results with graph points" % (svgs, len(pulses)))
-    page_count = check_cards_whole(pdf, len(sections))
+    serial = data.split(b"\r\n")[1].split(b",")[0].decode()
+    page_count = check_pages(pdf, len(sections), serial)
 
     files = sorted(os.listdir(plots))
     check(len(files) == len(pulses), "%d plot files for %d pulses" % (len(files), len(pulses)))
@@ -202,19 +217,20 @@ def main():
                                                           ("small", small_plots, small_sections))
                                  for name in sorted(os.listdir(path))], check)
 
+    # The table says what the page shows, name, value and unit, each cell of the CSV under the
+    # result it belongs to: as it stands, or split into its number and unit ("60.0 bpm").
     rows = list(csv.reader(open(table, encoding="utf-8", newline="")))
     check(all(len(row) == 12 for row in rows), "table rows of differing widths")
-    serial = data.split(b"\r\n")[1].split(b",")[0].decode()
-    found = set(tuple(row) for row in rows[1:])
-    for header, values, graph in sections:
-        for title, cell in zip(header[8:], values[8:]):
-            name, unit = re.match(r"^(.*?)(?: \(([^)]*)\))?:?$", title).groups()
-            ident = tuple([serial] + values[:8] + [name])
-            expected = [ident + (cell, unit or "")]
-            parts = cell.split(" ")
-            if len(parts) == 2:  # a number and its unit, "60.0 bpm"
-                expected.append(ident + (parts[0], parts[1]))
-            check(any(e in found for e in expected), "%s %r not in the table" % (title, cell))
+    shown = shown_measurements(dom)
+    check([tuple(row[9:]) for row in rows[1:]] == shown and any(m[2] for m in shown),
+          "the table's measurements are not the page's: %r" % (set(shown) ^ set(
+              tuple(row[9:]) for row in rows[1:])))
+    cells = [[serial] + values[:8] + [cell] for header, values, graph in sections
+             for cell in values[8:]]
+    check(len(cells) == len(rows) - 1 and all(
+        row[:9] == cell[:9] and (cell[9] in (row[10], row[10] + " " + row[11]) or
+                                 (cell[9], row[10]) == ("0", "not used"))
+        for row, cell in zip(rows[1:], cells)), "the table's results and values are not the CSV's")
     check_refusals(a.report, data, work)
     check_spreadsheet_tables(a.report, work)
     check_usage({"dexal-download": a.download, "dexal-report": a.report}, work)
