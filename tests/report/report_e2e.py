@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""The demo download with graph points made into a report and checked in headless Chromium
-(screenshot, PDF print, DOM), its plots against the CSV's extremes and, with the plots of the
+"""The demo download with graph points made into a report and the assets' records, checked in
+headless Chromium (screenshot, PDF print, DOM; the records' sign-off blocks and digest), its plots against the CSV's extremes and, with the plots of the
 report's golden file, as the browser lays them out (plot_checks.py); its flat table with the csv
 module; the report's refusals of bad input, and the usage errors of both programs.
 
@@ -87,6 +87,40 @@ def drawn_voltages(svg):
     return to_volts(max(ys)), to_volts(min(ys)), abs((v1 - v0) / (y1 - y0))
 
 
+def sign_offs_and_digest(dom):
+    """The sign-off blocks with their three empty fields, and the digest the page shows."""
+    blocks = re.findall(r'<section class="signoff">(.*?)</section>', dom, re.S)
+    whole = [b for b in blocks if re.search(r'<input type="text" name="tested-by">', b) and
+             re.search(r'<input type="text" name="date">', b) and
+             re.search(r'Signature<span class="box"></span>', b)]
+    digest = re.findall(r'<td class="sha256">([0-9a-f]*)</td>', dom)
+    return len(blocks), len(whole), digest
+
+
+def check_records(chromium, work, dom, records, sections, sha256sum):
+    """The full page ends each asset's section with a sign-off block; --per-asset wrote one record
+    per asset, each with the asset's cards alone, one sign-off block, and the source's digest as
+    sha256sum gives it; all in the browser's DOM."""
+    assets = set(tuple(values[:4]) for _, values, _ in sections)
+    blocks, whole, digest = sign_offs_and_digest(dom)
+    check(blocks == whole == len(assets) and digest == [sha256sum],
+          "report: %d sign-off blocks (%d whole) for %d assets, digest %s" %
+          (blocks, whole, len(assets), digest))
+    files = sorted(os.listdir(records))
+    check(len(files) == len(assets), "%d records for %d assets" % (len(files), len(assets)))
+    cards = 0
+    for name in files:
+        record = chromium(work, "--dump-dom", "file://" + os.path.join(records, name))
+        ids = set(re.findall(r'<p class="cardend">Result \d+ of \d+, ([^<]*)</p>', record))
+        cards += len(re.findall(r'<article class="card"', record))
+        check(len(ids) == 1 and sign_offs_and_digest(record) == (1, 1, [sha256sum]),
+              "record %s: assets %s, sign-offs and digest %s" %
+              (name, ids, sign_offs_and_digest(record)))
+    check(cards == len(sections), "the records hold %d cards of %d" % (cards, len(sections)))
+    chromium(work, "--window-size=1000,1400", "--screenshot=" + os.path.join(work, "record.png"),
+             "file://" + os.path.join(records, files[0]))
+
+
 def check_refusals(report, demo_bytes, work):
     """Bad input: status 1, the file and line named, and no output left behind."""
     bad = os.path.join(work, "bad")
@@ -154,7 +188,8 @@ def main():
     check(r.returncode == 0 and r.stdout.decode() == said,
           "download with --report: %d %r %s" % (r.returncode, r.stdout, r.stderr))
     plots, table = os.path.join(work, "plots"), os.path.join(work, "table.csv")
-    r = run([a.report, demo, "--plots", plots, "--table", table], env=env)
+    records = os.path.join(work, "records")
+    r = run([a.report, demo, "--plots", plots, "--table", table, "--per-asset", records], env=env)
     check(r.returncode == 0, "dexal-report: %d %s" % (r.returncode, r.stderr))
 
     data = open(demo, "rb").read()
@@ -174,6 +209,8 @@ def main():
     check(cards == len(sections), "%d cards for %d results" % (cards, len(sections)))
     check(svgs == len(pulses), "%d plots for %d results with graph points" % (svgs, len(pulses)))
     page_count = check_cards_whole(pdf, len(sections))
+    check_records(chromium, work, dom, records, sections,
+                  run(["sha256sum", demo]).stdout.decode().split()[0])
 
     files = sorted(os.listdir(plots))
     check(len(files) == len(pulses), "%d plot files for %d pulses" % (len(files), len(pulses)))
