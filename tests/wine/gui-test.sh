@@ -342,7 +342,7 @@ sleep 1
 [ -e "$work/demo-records" ] || [ -e "$opened" ] && fail "records or an open after the answers No"
 report_pick demo.csv
 answer_box "$records_question" 6 records-yes
-answer_box "$written\\nRecords of each asset in\\n$(winepath -w "$work/demo-records")\\n" 6 open
+answer_box "$written\\nRecords of each asset in\\n$(winepath -w "$work/demo-records")\\n" 6 report-yes
 finish_report 0 "after writing the report and records"
 diff -r "$work/expected-records" "$work/demo-records" >/dev/null ||
   fail "the records made from the shortcut differ from the command line's"
