@@ -4,11 +4,13 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
 NATIVE_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
-                   libcli11-dev libserialport-dev pkg-config python3
+                   libcli11-dev libserialport-dev libgcrypt20-dev pkg-config python3
 # The report's check in a real browser, its PDF print read back page by page.
 BROWSER_PACKAGES := chromium poppler-utils fonts-dejavu-core
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+# libgcrypt's static libraries for the Windows build (the report's SHA-256 of its source).
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 \
+                    libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
 GUI_PACKAGES := xvfb xdotool imagemagick x11-apps
 PACKAGE_PACKAGES := nsis lintian help2man man-db zip unzip
 # The one version, as project(VERSION ...) in CMakeLists.txt sets it.

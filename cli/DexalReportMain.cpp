@@ -21,8 +21,10 @@ constexpr int kExitFailed = 1;
 constexpr const char* kBoxCaption = "Dexal CSV report";
 
 // Started with no argument where there is a desktop (the "Dexal CSV report" shortcut): the
-// common open dialog asks for the CSV file, the report goes beside it as on the command line,
-// and a message box says where, or why not. Cancelling the dialog ends the program quietly.
+// common open dialog asks for the CSV file, a question whether to write the records of each
+// asset too, into a folder beside it; the report goes beside it as on the command line, and a
+// message box says where, or why not, and offers to open the report. Cancelling the dialog ends
+// the program quietly.
 int RunFromDesktop() {
   using namespace Dexal;
   CloseOwnConsole();
@@ -37,13 +39,24 @@ int RunFromDesktop() {
     ShowMessageBox(kBoxCaption, Utf8FromPath(*csv) + ": the report would replace it", true);
     return kExitUsage;
   }
+  const std::filesystem::path records =
+      csv->parent_path() / (csv->stem().native() + PathFromUtf8("-records").native());
+  if (AskYesNo(kBoxCaption, "Also write a record of each asset, with a sign-off block, into\n" +
+                                Utf8FromPath(records) + "?")) {
+    request.perAssetDir = records;
+  }
   try {
     MakeReport(request);
   } catch (const std::exception& e) {
     ShowMessageBox(kBoxCaption, e.what(), true);
     return kExitFailed;
   }
-  ShowMessageBox(kBoxCaption, "Report written to\n" + Utf8FromPath(*request.html), false);
+  std::string said = "Report written to\n" + Utf8FromPath(*request.html);
+  if (request.perAssetDir) said += "\nRecords of each asset in\n" + Utf8FromPath(records);
+  if (AskYesNo(kBoxCaption, said + "\n\nOpen the report?") &&
+      !OpenWithDefaultProgram(*request.html)) {
+    ShowMessageBox(kBoxCaption, Utf8FromPath(*request.html) + ": no program opens it", true);
+  }
   return 0;
 }
 
@@ -51,10 +64,10 @@ int RunProgram(int argc, char** argv) {
   using namespace Dexal;
   if (argc == 1 && HasDesktopDialogs()) return RunFromDesktop();
   CLI::App app{
-      "Makes an HTML report with pulse plots, SVG plots and one flat table of a CSV "
-      "file that dexal-download or the Dexal CSV Downloader wrote.",
+      "Makes an HTML report with pulse plots, SVG plots, one flat table and one record per "
+      "asset of a CSV file that dexal-download or the Dexal CSV Downloader wrote.",
       "dexal-report"};
-  std::string csv, html, plots, table, dialect;
+  std::string csv, html, plots, table, dialect, perAsset;
   app.add_option("csv", csv, "the CSV file of a download")->required();
   auto* htmlOption = app.add_option("--html", html,
                                     "HTML report to write (without any option: the CSV file's "
@@ -64,6 +77,11 @@ int RunProgram(int argc, char** argv) {
                                      "missing, but not its parent folders)");
   auto* tableOption = app.add_option("--table", table,
                                      "flat table to write: one row per measurement, RFC 4180 CSV");
+  auto* perAssetOption = app.add_option(
+      "--per-asset", perAsset,
+      "folder for one self-contained record per asset, ASSET.html (the Asset ID made a safe file "
+      "name), each with the asset's results, a sign-off block and the CSV file's SHA-256 digest "
+      "(made when missing, but not its parent folders)");
   app.add_option("--dialect", dialect,
                  "the table for Excel (byte-order mark), or for Excel "
                  "where ';' separates lists (also decimal commas)")
@@ -74,7 +92,7 @@ int RunProgram(int argc, char** argv) {
       "Every output is written under a temporary name and moved into place when all are "
       "complete.\nExit status: 0 when every file was written, 1 when the CSV file cannot be "
       "read or an output cannot be written (every file is then as it was), 2 for a usage error "
-      "(an output that is the CSV file or another output among them).");
+      "(an output that is the CSV file or another output among them, also an asset's record).");
   if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
   ReportRequest request;
@@ -84,14 +102,16 @@ int RunProgram(int argc, char** argv) {
   if (!htmlOption->empty()) request.html = PathFromUtf8(html);
   if (!plotsOption->empty()) request.plotsDir = PathFromUtf8(plots);
   if (!tableOption->empty()) request.table = PathFromUtf8(table);
-  if (!request.html && !request.plotsDir && !request.table) {
+  if (!perAssetOption->empty()) request.perAssetDir = PathFromUtf8(perAsset);
+  if (!request.html && !request.plotsDir && !request.table && !request.perAssetDir) {
     request.html = std::filesystem::path(request.csv).replace_extension(".html");
   }
   if (const auto error = SameFileError({{"the CSV file", csv},
                                         {htmlOption->empty() ? "the HTML report" : "--html",
                                          Utf8FromPath(request.html.value_or(""))},
                                         {"--table", table},
-                                        {"--plots", plots}})) {
+                                        {"--plots", plots},
+                                        {"--per-asset", perAsset}})) {
     std::fprintf(stderr, "dexal-report: %s\n", error->c_str());
     return kExitUsage;
   }
@@ -99,6 +119,9 @@ int RunProgram(int argc, char** argv) {
   if (dialect == "excel-semicolon") request.dialect = TableDialect::ExcelSemicolon;
   try {
     MakeReport(request);
+  } catch (const RecordIsAnotherFile& e) {
+    std::fprintf(stderr, "dexal-report: %s\n", e.what());
+    return kExitUsage;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "dexal-report: %s\n", e.what());
     return kExitFailed;

@@ -21,4 +21,11 @@ void CloseOwnConsole();
 // A message box with the button OK; texts in UTF-8.
 void ShowMessageBox(const std::string& caption, const std::string& text, bool isError);
 
+// A message box with the buttons Yes and No: true for Yes. False where there is no such box.
+bool AskYesNo(const std::string& caption, const std::string& text);
+
+// Opens the file in the program the desktop keeps for its kind (a page: the default browser);
+// false when none could be started.
+bool OpenWithDefaultProgram(const std::filesystem::path& path);
+
 }  // namespace Dexal

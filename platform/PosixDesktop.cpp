@@ -15,4 +15,8 @@ void CloseOwnConsole() {}
 void ShowMessageBox(const std::string& /*caption*/, const std::string& /*text*/, bool /*isError*/) {
 }
 
+bool AskYesNo(const std::string& /*caption*/, const std::string& /*text*/) { return false; }
+
+bool OpenWithDefaultProgram(const std::filesystem::path& /*path*/) { return false; }
+
 }  // namespace Dexal

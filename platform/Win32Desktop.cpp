@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include "platform/Desktop.h"
 #include "platform/WideText.h"
@@ -33,6 +35,21 @@ void CloseOwnConsole() {
 void ShowMessageBox(const std::string& caption, const std::string& text, bool isError) {
   MessageBoxW(nullptr, WideTextFromUtf8(text).c_str(), WideTextFromUtf8(caption).c_str(),
               MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+bool AskYesNo(const std::string& caption, const std::string& text) {
+  return MessageBoxW(nullptr, WideTextFromUtf8(text).c_str(), WideTextFromUtf8(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool OpenWithDefaultProgram(const std::filesystem::path& path) {
+  // Some handlers are shell extensions that need COM on this thread. ShellExecuteW gives a value
+  // above 32 when it started a program.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const HINSTANCE started =
+      ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
 }  // namespace Dexal

@@ -1,7 +1,8 @@
 #include "report/HtmlReport.h"
-#include "DexalVersion.h"
 
 #include "report/ReportText.h"
+#include "report/SignOffBlock.h"
+#include "report/Traceability.h"
 
 namespace Dexal {
 namespace {
@@ -92,17 +93,21 @@ std::string Card(const ReportResult& r, std::size_t resultCount) {
   return html;
 }
 
-std::string Summary(const ReportModel& model) {
+}  // namespace
+
+std::string AssetSummaryHtml(std::span<const ReportAsset> assets) {
   std::string html =
       "<section class=\"summary\">\n<h2>Assets tested</h2>\n<table>\n<tr><th>Asset ID</th>"
       "<th>Make</th><th>Model</th><th>Serial</th><th>Results</th><th>Status</th></tr>\n";
-  for (const ReportAsset& a : model.assets) {
+  for (const ReportAsset& a : assets) {
     html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) +
             Cell(a.assetSerial) + Cell(std::to_string(a.results.size()), "num") + "<td>" +
             StatusSpan(a.status) + "</td></tr>\n";
   }
   return html + "</table>\n</section>\n";
 }
+
+namespace {
 
 // Whose record a printed page is, and where it stands, in the page's margins.
 std::string PrintedOnEachPage(const ReportModel& model, const std::string& madeAt) {
@@ -118,32 +123,41 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 }  // namespace
 
-std::string HtmlReportText(const ReportModel& model, const std::string& sourceName,
+std::string HtmlPageStart(const std::string& title, const ReportModel& model,
+                          const std::string& madeAt, std::size_t plotBytes) {
+  std::string html;
+  html.reserve(plotBytes + 16384);
+  html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+          HtmlEscaped(title) + "</title>\n<style>" + kStyle + kSignOffStyle + kTraceabilityStyle +
+          "</style>\n" + PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n";
+  return html;
+}
+
+std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount) {
+  std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
+                     HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
+                     HtmlEscaped(a.assetSerial) + "</small></h2>\n";
+  for (const ReportResult* r : a.results) html += Card(*r, resultCount);
+  return html + SignOffHtml(a.assetId) + "</section>\n";
+}
+
+std::string HtmlReportText(const ReportModel& model, const SourceFacts& source,
                            const std::string& madeAt) {
   std::size_t plotBytes = 0;  // most of the page: reserved once, not grown through copies
   for (const ReportResult& r : model.results) plotBytes += r.plot.size();
-  std::string html;
-  html.reserve(plotBytes + 4096 * (model.results.size() + 4));
-  html +=
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<title>Test results of tester " +
-      HtmlEscaped(model.testerSerial) + "</title>\n<style>" + kStyle + "</style>\n" +
-      PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n<header>\n<h1>Test results</h1>\n";
+  std::string html = HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt,
+                                   plotBytes + 4096 * model.results.size());
+  html += "<header>\n<h1>Test results</h1>\n";
   html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
           HtmlEscaped(model.serviceDate) + "</p>\n";
-  html += "<p>From " + HtmlEscaped(sourceName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";
+  html +=
+      "<p>From " + HtmlEscaped(source.fileName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";
   html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
           std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
           std::to_string(model.others) + " with another status</p>\n</header>\n";
-  html += Summary(model);
-  for (const ReportAsset& a : model.assets) {
-    html += "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
-            HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
-            HtmlEscaped(a.assetSerial) + "</small></h2>\n";
-    for (const ReportResult* r : a.results) html += Card(*r, model.results.size());
-    html += "</section>\n";
-  }
-  html += "<footer>Made by dexal-report " DEXAL_VERSION_TEXT ", Dexal CSV downloader</footer>\n";
+  html += AssetSummaryHtml(model.assets);
+  for (const ReportAsset& a : model.assets) html += AssetSectionHtml(a, model.results.size());
+  html += TraceabilityHtml(source, model, madeAt);
   return html + "</body>\n</html>\n";
 }
 

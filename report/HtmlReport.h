@@ -1,14 +1,28 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 
 #include "report/ReportModel.h"
+#include "report/SourceDigest.h"
 
 namespace Dexal {
 
-// The page: heading, summary of the assets, one card per result grouped under its asset.
-// `sourceName` is the CSV file's name, `madeAt` the time of making as text.
-std::string HtmlReportText(const ReportModel& model, const std::string& sourceName,
+// The page: heading, summary of the assets, one card per result grouped under its asset, each
+// asset's section ending with its sign-off block, and the traceability block. `madeAt` is the
+// time of making as text.
+std::string HtmlReportText(const ReportModel& model, const SourceFacts& source,
                            const std::string& madeAt);
+
+// The parts that each asset's record shares with the page.
+// Everything up to <body>, the tester and `madeAt` in every printed page's margin, with room
+// reserved for `plotBytes` more.
+std::string HtmlPageStart(const std::string& title, const ReportModel& model,
+                          const std::string& madeAt, std::size_t plotBytes);
+// The table of the assets tested: make, model, serial, count of results, overall status.
+std::string AssetSummaryHtml(std::span<const ReportAsset> assets);
+// An asset's heading, its cards and its sign-off block. `resultCount`: the results in the file.
+std::string AssetSectionHtml(const ReportAsset& asset, std::size_t resultCount);
 
 }  // namespace Dexal

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "report/FlatTable.h"
@@ -18,11 +19,20 @@ struct ReportRequest {
   std::optional<std::filesystem::path> table;
   TableDialect dialect = TableDialect::Rfc4180;
   std::int64_t madeAt = 0;  // seconds since 1970
+  // The folder for one record per asset, made when missing (not its parents).
+  std::optional<std::filesystem::path> perAssetDir;
+};
+
+// An asset's record that would be the CSV file or another output (its name comes from the file,
+// so this shows only once the file is read): a usage error, "the CSV file and --per-asset name
+// the same file: records/A.html".
+struct RecordIsAnotherFile : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
 // Reads the CSV file and writes what the request asks for, all or nothing (OutputFiles): on any
 // failure, which it throws as a std::runtime_error with the text for the user, every file and
-// folder is as it was.
+// folder is as it was. The file is read once, for the report and its digest.
 void MakeReport(const ReportRequest& request);
 
 // The SVG file name of a result's plot: its position and Asset ID, "03-BME-00412.svg".

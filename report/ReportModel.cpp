@@ -154,10 +154,4 @@ ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
   return model;
 }
 
-ReportModel ReportModelFromCsvFile(const std::filesystem::path& path, const std::string& fileName,
-                                   bool plotFiles) {
-  DexalCSVreader reader(path, fileName);
-  return ReportModelFromReader(reader, plotFiles);
-}
-
 }  // namespace Dexal

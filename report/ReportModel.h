@@ -50,8 +50,6 @@ struct ReportModel {
 // section's graph points at a time, however long the file. Plots as files of their own are
 // drawn only with `plotFiles`.
 ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles = false);
-ReportModel ReportModelFromCsvFile(const std::filesystem::path& path, const std::string& fileName,
-                                   bool plotFiles);
 
 // What a result's plot says beside its curves (shared by the page and the SVG files).
 PulsePlotText PlotTextOf(const ReportResult& result);

@@ -2,7 +2,8 @@
 # The Windows setup program in a fresh Wine prefix: a silent install puts the programs, the README,
 # the licence, the Start-menu shortcuts and the uninstall key (version, publisher) in place; the
 # installed dialog program shows its window; the installed dexal-download.exe downloads from the
-# emulator through a mapped COM port and writes the native program's CSV; a silent uninstall
+# emulator through a mapped COM port and writes the native program's CSV, and the installed
+# dexal-report.exe reports it with the file's SHA-256 as sha256sum gives it; a silent uninstall
 # takes all of it away again. The zip carries the same files.
 # Usage: check-windows-install.sh <setup.exe> <zip> <version> <native build> <winspy.exe> <work>
 set -u
@@ -97,6 +98,13 @@ timeout 300 wine "C:\\Program Files\\Dexal CSV downloader\\dexal-download.exe" -
 cleanup
 cmp -s "$work/native.csv" "$work/installed.csv" || fail "the installed program wrote another CSV"
 echo "PASS: the installed dexal-download.exe wrote the native program's CSV"
+timeout 300 wine "C:\\Program Files\\Dexal CSV downloader\\dexal-report.exe" \
+  "$(winepath -w "$work/installed.csv")" >"$work/report.log" 2>&1 ||
+  fail "the installed dexal-report.exe failed: $(cat "$work/report.log")"
+digest=$(sha256sum "$work/installed.csv" | cut -d' ' -f1)
+grep -q "<td class=\"sha256\">$digest</td>" "$work/installed.html" ||
+  fail "the installed dexal-report.exe's report does not show the SHA-256 $digest"
+echo "PASS: the installed dexal-report.exe made the report, with the CSV file's SHA-256"
 
 timeout 120 wine "C:\\Program Files\\Dexal CSV downloader\\Uninstall.exe" /S >>"$work/wine.log" 2>&1 ||
   fail "the silent uninstall failed"

@@ -14,6 +14,7 @@
 
 #include "DexalVersion.h"
 #include "csv/DexalCSVreader.h"
+#include "report/AssetRecords.h"
 #include "report/PlotAxis.h"
 #include "report/ReportFiles.h"
 #include "report/ReportModel.h"
@@ -80,17 +81,22 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
           std::pair{TableDialect::Excel, ".excel.csv"},
           std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
       ASSERT_NO_THROW(MakeReport({csv, name + ".csv", dir / "report.html", dir / "plots",
-                                  dir / "table.csv", dialect, kMadeAt}));
+                                  dir / "table.csv", dialect, kMadeAt, dir / "records"}));
       ExpectGolden(ReadFileBytes(dir / "table.csv"), golden + suffix);
     }
     ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
                  golden + ".html");
-    const std::set<std::string> plots = FileNames(dir / "plots");
-    if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
-      EXPECT_EQ(plots, FileNames(golden + ".plots"));
-    }
-    for (const std::string& plot : plots) {
-      ExpectGolden(ReadFileBytes(dir / "plots" / plot), golden + ".plots/" + plot);
+    // The plot files as they are, the assets' records as the report.
+    for (const std::string folder : {"plots", "records"}) {
+      const std::set<std::string> made = FileNames(dir / folder);
+      if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
+        EXPECT_EQ(made, FileNames(golden + "." + folder));
+      }
+      for (const std::string& file : made) {
+        const std::string bytes = ReadFileBytes(dir / folder / file);
+        ExpectGolden(folder == "plots" ? bytes : ReportAsGolden(bytes, dir / "plots"),
+                     golden + "." + folder + "/" + file);
+      }
     }
   }
   EXPECT_GT(names.size(), 0u);
@@ -98,8 +104,9 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
 
 // The demo download and a file with a comment of two lines, as spreadsheets save them when
 // nothing is lost (a byte-order mark, no final empty line, LF for CR LF, all three), give the
-// same report and table, byte for byte.
+// same report and table, byte for byte, but for the size and digest of the file.
 TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
+  const std::regex sizeAndDigest("<td>\\d+ bytes</td></tr>\n<tr><th>SHA-256</th><td[^<]*");
   for (const char* file : {"download/demo.csv", "report/small.csv"}) {
     const std::string demo = ReadFileBytes(TestDataPath(file));
     const std::string cut = demo.substr(0, demo.size() - 2), bom = "\xEF\xBB\xBF";
@@ -109,8 +116,9 @@ TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
                                    bom + ReplaceAll(cut, "\r\n", "\n")}) {
       WriteFileBytes(dir / "demo.csv", csv);
       MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
-                  TableDialect::Excel, kMadeAt});
-      made.insert(ReadFileBytes(dir / "demo.html") + ReadFileBytes(dir / "table.csv"));
+                  TableDialect::Excel, kMadeAt, std::nullopt});
+      made.insert(std::regex_replace(ReadFileBytes(dir / "demo.html"), sizeAndDigest, "") +
+                  ReadFileBytes(dir / "table.csv"));
     }
     EXPECT_EQ(made.size(), 1u) << file;
   }
@@ -157,6 +165,17 @@ TEST(ReportParts, SummaryOrder) {
 TEST(ReportParts, PlotFileNames) {
   ExpectEachRow("report/plot-names.txt", 4, [](const auto& cells) {
     return PlotFileName(std::stoul(cells[0]), std::stoul(cells[1]), cells[2]);
+  });
+}
+
+TEST(ReportParts, RecordFileNames) {
+  ExpectEachRow("report/record-names.txt", 2, [](const auto& cells) {
+    std::vector<std::string> ids;
+    std::istringstream list(cells[0]);
+    for (std::string id; std::getline(list, id, ',');) ids.push_back(id);
+    std::string names;
+    for (const std::string& name : RecordFileNames(ids)) names += (names.empty() ? "" : " ") + name;
+    return names;
   });
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""The demo download with graph points made into a report and checked in headless Chromium
-(screenshot, PDF print, DOM), its plots against the CSV's extremes and, with the plots of the
+"""The demo download with graph points made into a report and the assets' records, checked in
+headless Chromium (screenshot, PDF print, DOM; the records' sign-off blocks and digest), its plots against the CSV's extremes and, with the plots of the
 report's golden file, as the browser lays them out (plot_checks.py); its flat table with the csv
 module; the report's refusals of bad input, and the usage errors of both programs.
 
@@ -101,6 +101,35 @@ def drawn_voltages(svg):
     return to_volts(max(ys)), to_volts(min(ys)), abs((v1 - v0) / (y1 - y0))
 
 
+def sign_offs_and_digest(dom):
+    """The count of sign-off blocks with their three empty fields, and the digests shown."""
+    return (len(re.findall(r'<section class="signoff">\s*<h3>[^<]*</h3>\s*<div class="fields">\s*'
+                           r'<label>Tested by<input type="text" name="tested-by"></label>\s*'
+                           r'<label>Date<input type="text" name="date"></label>\s*<label '
+                           r'class="signature">Signature<span class="box"></span>', dom)),
+            re.findall(r'<td class="sha256">([0-9a-f]*)</td>', dom))
+
+
+def check_records(chromium, work, dom, records, sections, sha256sum):
+    """The full page ends each asset's section with a sign-off block; --per-asset wrote one record
+    per asset, each with the asset's cards alone, one sign-off block, and the source's digest as
+    sha256sum gives it; all in the browser's DOM."""
+    assets = set(tuple(values[:4]) for _, values, _ in sections)
+    files, cards = sorted(os.listdir(records)), 0
+    check(sign_offs_and_digest(dom) == (len(assets), [sha256sum]) and len(files) == len(assets),
+          "report: sign-offs, digest %s, %d records for %d assets" %
+          (sign_offs_and_digest(dom), len(files), len(assets)))
+    for name in files:
+        record = chromium(work, "--dump-dom", "file://" + os.path.join(records, name))
+        ids = set(re.findall(r'<p class="cardend">Result \d+ of \d+, ([^<]*)</p>', record))
+        cards += len(re.findall(r'<article class="card"', record))
+        check(len(ids) == 1 and sign_offs_and_digest(record) == (1, [sha256sum]),
+              "record %s: assets %s, %s" % (name, ids, sign_offs_and_digest(record)))
+    check(cards == len(sections), "the records hold %d cards of %d" % (cards, len(sections)))
+    chromium(work, "--window-size=1000,1400", "--screenshot=" + os.path.join(work, "record.png"),
+             "file://" + os.path.join(records, files[0]))
+
+
 def check_refusals(report, demo_bytes, work):
     """Bad input: status 1, the file and line named, and no output left behind."""
     bad = os.path.join(work, "bad")
@@ -168,7 +197,8 @@ def main():
     check(r.returncode == 0 and r.stdout.decode() == said,
           "download with --report: %d %r %s" % (r.returncode, r.stdout, r.stderr))
     plots, table = os.path.join(work, "plots"), os.path.join(work, "table.csv")
-    r = run([a.report, demo, "--plots", plots, "--table", table], env=env)
+    records = os.path.join(work, "records")
+    r = run([a.report, demo, "--plots", plots, "--table", table, "--per-asset", records], env=env)
     check(r.returncode == 0, "dexal-report: %d %s" % (r.returncode, r.stderr))
 
     data = open(demo, "rb").read()
@@ -189,6 +219,8 @@ def main():
     check(svgs == len(pulses), "%d plots for %d results with graph points" % (svgs, len(pulses)))
     serial = data.split(b"\r\n")[1].split(b",")[0].decode()
     page_count = check_pages(pdf, len(sections), serial)
+    check_records(chromium, work, dom, records, sections,
+                  run(["sha256sum", demo]).stdout.decode().split()[0])
 
     files = sorted(os.listdir(plots))
     check(len(files) == len(pulses), "%d plot files for %d pulses" % (len(files), len(pulses)))

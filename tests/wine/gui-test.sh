@@ -11,8 +11,11 @@
 #  6. a long download (paced, about 10 s): the window is never taken for hung ("Not Responding")
 #     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0;
 #  7. dexal-report.exe started with no argument (the "Dexal CSV report" shortcut) asks for the
-#     CSV file, writes the report beside it as the command line does and says where; a file that
-#     is not ours gives the reader's message in a box; cancelling asks nothing more.
+#     CSV file and whether to write the assets' records; writes the report (and the records, into
+#     NAME-records) beside it as the command line does, says where and offers to open it: No
+#     opens nothing, Yes opens the report through the .html association (a stand-in browser
+#     that notes what it was given); a file that is not ours gives the reader's message in a box;
+#     cancelling asks nothing more.
 # Usage: gui-test.sh <mingw build dir> <native build dir> <work dir>
 # Needs WINEPREFIX (created with init-prefix.sh if new), and the native dexal-tester-sim and
 # dexal-download. Exit status 0 passed, 1 failed. Screenshots are left in <work dir>/*.png.
@@ -35,6 +38,7 @@ startup="Dexal CSV downloader v$version beta\\nPut the tester in Download mode."
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt "$work"/*.html
+rm -rf "$work/demo-records" "$work/expected-records"
 xvfb_pid="" app_pid="" sim_pid=""
 
 cleanup() {
@@ -289,9 +293,15 @@ report="$mingw/cli/dexal-report.exe"
 export SOURCE_DATE_EPOCH=1772700000
 cp "$here/../testdata/download/demo.csv" "$work/demo.csv"
 native_report=$(cd "$native" && pwd)/cli/dexal-report
-(cd "$work" && "$native_report" demo.csv --html expected-report.html) ||
+(cd "$work" && "$native_report" demo.csv --html expected-report.html --per-asset expected-records) ||
   fail "the native report of the demo download failed"
 printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
+# The stand-in browser: the program that opens a page notes the file it was given.
+opened="$work/opened.txt"
+timeout 60 wine reg add 'HKCR\.html' /ve /d DexalTestPage /f >/dev/null 2>&1 &&
+  timeout 60 wine reg add 'HKCR\DexalTestPage\shell\open\command' /ve \
+    /d "C:\\windows\\system32\\cmd.exe /c echo %1>$(winepath -w "$opened")" /f >/dev/null 2>&1 ||
+  fail "could not register the stand-in browser"
 # Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
 report_pick() {
   app_log="$work/report.log"
@@ -305,29 +315,50 @@ report_pick() {
     spy click Open 2
   fi
 }
-# Waits for the report program's box, checks it holds $1, OKs it; the program's exit code in rc.
-report_box() {
-  wait_window "Dexal CSV report" 60 || fail "no 'Dexal CSV report' box within 60 s"
-  shot "report-$2"
-  grep -qF "$1" <<<"$(spy list "Dexal CSV report")" ||
-    fail "the report box says: $(spy list "Dexal CSV report")"
-  spy click "Dexal CSV report" 1
-  wait "$app_pid"; rc=$?; app_pid=""
+# Waits for the report program's box that holds $1 and clicks its button $2 (1 OK, 6 Yes, 7 No);
+# $3 names its screenshot. Its boxes share one title: the text tells them apart.
+answer_box() {
+  local box="" deadline=$((SECONDS + 60))
+  until grep -qF "$1" <<<"$box"; do
+    [ $SECONDS -lt $deadline ] || fail "no 'Dexal CSV report' box saying '$1': $box"
+    fail_if_ended "waiting for the box that says '$1'"
+    sleep 0.2
+    box=$(spy list "Dexal CSV report")
+  done
+  shot "report-$3"
+  spy click "Dexal CSV report" "$2"
 }
+# Waits for the report program to end with the exit code $1 ($2 says after what).
+finish_report() { wait "$app_pid"; rc=$?; app_pid=""; [ $rc -eq "$1" ] || fail "exit code $rc $2"; }
+records_question="Also write a record of each asset, with a sign-off block, into\\n$(winepath -w "$work/demo-records")?"
+written="Report written to\\n$(winepath -w "$work/demo.html")"
 report_pick demo.csv
-report_box "Report written to\\n$(winepath -w "$work/demo.html")" written
-[ $rc -eq 0 ] || fail "dexal-report exited with $rc after writing the report"
+answer_box "$records_question" 7 records-question
+answer_box "$written\\n\\nOpen the report?" 7 written
+finish_report 0 "after writing the report"
 cmp -s "$work/expected-report.html" "$work/demo.html" ||
   fail "the report made from the shortcut differs from the command line's"
+sleep 1
+[ -e "$work/demo-records" ] || [ -e "$opened" ] && fail "records or an open after the answers No"
+report_pick demo.csv
+answer_box "$records_question" 6 records-yes
+answer_box "$written\\nRecords of each asset in\\n$(winepath -w "$work/demo-records")\\n" 6 report-yes
+finish_report 0 "after writing the report and records"
+diff -r "$work/expected-records" "$work/demo-records" >/dev/null ||
+  fail "the records made from the shortcut differ from the command line's"
+for _ in $(seq 1 100); do [ -s "$opened" ] && break; sleep 0.2; done
+grep -qiF "$(winepath -w "$work/demo.html")" "$opened" 2>/dev/null ||
+  fail "Yes did not open the report: the stand-in browser got '$(cat "$opened" 2>/dev/null)'"
 report_pick not-ours.csv
-report_box 'text="not-ours.csv:2: ' refused
-[ $rc -eq 1 ] || fail "dexal-report exited with $rc after refusing a file"
+answer_box "Also write a record of each asset" 7 not-ours-question
+answer_box 'text="not-ours.csv:2: ' 1 refused
+finish_report 1 "after refusing a file"
 [ -e "$work/not-ours.html" ] && fail "a report was left behind for a file that is not ours"
 report_pick ""
-wait "$app_pid"; rc=$?; app_pid=""
-[ $rc -eq 0 ] || fail "dexal-report exited with $rc after the open dialog was cancelled"
+finish_report 0 "after the open dialog was cancelled"
 xdotool search --onlyvisible --name "^Dexal CSV report\$" >/dev/null 2>&1 &&
   fail "a box after cancelling the open dialog"
-echo "PASS: dexal-report from its shortcut asks for the file, writes the report and says where"
+echo "PASS: dexal-report from its shortcut asks for the file and the records, writes them, says" \
+     "where and opens the report on Yes only"
 cleanup
 exit 0
