@@ -7,7 +7,6 @@
 // and a download stopped by the user. (A write that fails partway: tests/e2e/file_faults.py.)
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 #include "platform/CalendarTime.h"
@@ -109,44 +108,34 @@ TEST(Download, StopRequestedEndsBetweenChunks) {
 
 namespace fs = std::filesystem;
 
-class GoldenDownload : public ::testing::TestWithParam<std::string> {};
-
 // A scenario whose graph points change nothing has no NAME.points.csv: its points run must give
 // NAME.csv (regenerating writes NAME.points.csv only when the two runs differ).
-TEST_P(GoldenDownload, GivesItsCsvBytes) {
+TEST(GoldenDownload, EachScenarioGivesItsCsvBytes) {
   const testing::ScopedTimeZone utc("UTC0");
   const testing::TempDir dir;
   const bool regenerating = std::getenv("DEXAL_REGENERATE_GOLDEN") != nullptr;
-  const std::string base = testing::TestDataPath("golden").string() + "/" + GetParam();
-  const TesterScenario scenario = LoadScenarioFile(base + ".json");
-  std::string plain;
-  for (const bool points : {false, true}) {
-    SCOPED_TRACE(points ? "with graph points" : "without graph points");
-    const testing::DownloadRun run = testing::RunEmulatedDownload(
-        scenario, dir / (points ? "points.csv" : "plain.csv"),
-        {.graphPoints = points, .adapterLatencyMs = points ? 16u : 0u});
-    std::string golden = base + ".csv";
-    if (points) {
-      const bool own = regenerating ? run.csv != plain : fs::exists(base + ".points.csv");
-      if (own) golden = base + ".points.csv";
-      if (!own && regenerating) fs::remove(base + ".points.csv");
-    } else {
-      plain = run.csv;
+  for (const std::string& name : testing::TestDataStems("golden", ".json")) {
+    const std::string base = testing::TestDataPath("golden").string() + "/" + name;
+    const TesterScenario scenario = LoadScenarioFile(base + ".json");
+    std::string plain;
+    for (const bool points : {false, true}) {
+      SCOPED_TRACE(name + (points ? " with graph points" : " without graph points"));
+      const testing::DownloadRun run = testing::RunEmulatedDownload(
+          scenario, dir / (points ? "points.csv" : "plain.csv"),
+          {.graphPoints = points, .adapterLatencyMs = points ? 16u : 0u});
+      std::string golden = base + ".csv";
+      if (points) {
+        const bool own = regenerating ? run.csv != plain : fs::exists(base + ".points.csv");
+        if (own) golden = base + ".points.csv";
+        if (!own && regenerating) fs::remove(base + ".points.csv");
+      } else {
+        plain = run.csv;
+      }
+      testing::ExpectGoldenFile(run.csv, golden);
+      testing::ExpectGoldenFile(run.notices, base + ".notices");
     }
-    testing::ExpectGoldenFile(run.csv, golden);
-    testing::ExpectGoldenFile(run.notices, base + ".notices");
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Scenarios, GoldenDownload,
-                         ::testing::ValuesIn(testing::TestDataStems("golden", ".json")),
-                         [](const ::testing::TestParamInfo<std::string>& param) {
-                           std::string name = param.param;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
 
 }  // namespace
 }  // namespace Dexal
