@@ -21,11 +21,10 @@ TEST(FileSystem, SameFileAsTheTableSays) {
   const std::size_t column = 2;
   fs::create_symlink("a.txt", dir / "l.txt");
 #endif
-  for (const testing::CaseRow& row : testing::ReadCaseTable("platform/same-file.txt", 4)) {
-    SCOPED_TRACE(row.where);
-    if (row.cells[column] == "-") continue;
-    EXPECT_EQ(SameFile(dir / row.cells[0], dir / row.cells[1]) ? "yes" : "no", row.cells[column]);
-  }
+  testing::ForEachRow("platform/same-file.txt", 4, [&](const std::vector<std::string>& cells) {
+    if (cells[column] == "-") return;
+    EXPECT_EQ(SameFile(dir / cells[0], dir / cells[1]) ? "yes" : "no", cells[column]);
+  });
 }
 
 // The reason goes inside "X: cannot be written (reason)": the system's text on one line.

@@ -8,16 +8,15 @@ namespace {
 
 TEST(WideText, EachWayAsTheTableSays) {
   const std::size_t column = sizeof(wchar_t) == 2 ? 2 : 3;  // UTF-16 or UTF-32 code units
-  for (const testing::CaseRow& row : testing::ReadCaseTable("platform/wide-text.txt", 4)) {
-    SCOPED_TRACE(row.where);
-    const std::string& way = row.cells[0];
-    if (row.cells[column] == "-") continue;
+  testing::ForEachRow("platform/wide-text.txt", 4, [&](const std::vector<std::string>& cells) {
+    const std::string& way = cells[0];
+    if (cells[column] == "-") return;
     std::wstring wide;
-    std::istringstream units(row.cells[column]);
+    std::istringstream units(cells[column]);
     for (std::string unit; units >> unit;) {
       wide += static_cast<wchar_t>(std::stoul(unit, nullptr, 16));
     }
-    const ByteVector bytes = testing::BytesFromHex(way == "to-utf8" ? "" : row.cells[1]);
+    const ByteVector bytes = testing::BytesFromHex(way == "to-utf8" ? "" : cells[1]);
     const std::string utf8(bytes.begin(), bytes.end());
     if (way != "to-utf8") {
       EXPECT_EQ(WideTextFromUtf8(utf8), wide);
@@ -26,7 +25,7 @@ TEST(WideText, EachWayAsTheTableSays) {
     if (way != "to-wide") {
       EXPECT_EQ(Utf8FromWideText(wide), utf8);
     }
-  }
+  });
 }
 
 }  // namespace

@@ -55,10 +55,9 @@ TEST(Decoding, EachSegmentGivesItsMessage) {
 }
 
 TEST(Decoding, EachTestTypeTakesExactlyItsTags) {
-  for (const CaseRow& row : ReadCaseTable("results/data_tags.txt", 3)) {
-    SCOPED_TRACE(row.where);
-    const ByteVector criteria = BytesFromHex("06 01" + row.cells[0].substr(2));
-    const std::string taken = " " + row.cells[2] + " ";
+  testing::ForEachRow("results/data_tags.txt", 3, [&](const std::vector<std::string>& cells) {
+    const ByteVector criteria = BytesFromHex("06 01" + cells[0].substr(2));
+    const std::string taken = " " + cells[2] + " ";
     for (int tag = 0; tag <= 0x30; ++tag) {
       char hex[4];
       std::snprintf(hex, sizeof hex, "%02X", tag);
@@ -68,11 +67,11 @@ TEST(Decoding, EachTestTypeTakesExactlyItsTags) {
       const bool accepted = taken.find(" " + std::string(hex) + " ") != std::string::npos;
       EXPECT_EQ(
           DecodeMessage(criteria, data),
-          accepted ? "(nothing thrown)" : "Unexpected data. Tag not recognised in " + row.cells[1])
+          accepted ? "(nothing thrown)" : "Unexpected data. Tag not recognised in " + cells[1])
           << "tag " << hex;
     }
-    EXPECT_EQ(DecodeMessage(criteria, {0x11}), "Failed to read a data Tag in " + row.cells[1]);
-  }
+    EXPECT_EQ(DecodeMessage(criteria, {0x11}), "Failed to read a data Tag in " + cells[1]);
+  });
 }
 
 TEST(TagFromVector, ReadsTwoVarintsOfAtMostSixBytes) {
@@ -169,17 +168,15 @@ TEST(SamplesFromVector, DecodesWhatTheTestersCompressorWrites) {
 }
 
 TEST(AnalyseProfile, EachPulseGivesItsWorkedValues) {
-  for (const CaseRow& row : ReadCaseTable("results/profile.txt", 10)) {
-    SCOPED_TRACE(row.where);
-    const auto number = [&](std::size_t cell) { return std::stof(row.cells[cell]); };
-    DexalProfile profile(static_cast<std::uint16_t>(std::stoul(row.cells[0])), number(1),
-                         number(2));
-    SetProfileData(profile, SamplesOf(row.cells[3]));
-    EXPECT_EQ(profile.sampleCount, SamplesOf(row.cells[3]).size());
+  testing::ForEachRow("results/profile.txt", 10, [&](const std::vector<std::string>& cells) {
+    const auto number = [&](std::size_t cell) { return std::stof(cells[cell]); };
+    DexalProfile profile(static_cast<std::uint16_t>(std::stoul(cells[0])), number(1), number(2));
+    SetProfileData(profile, SamplesOf(cells[3]));
+    EXPECT_EQ(profile.sampleCount, SamplesOf(cells[3]).size());
     const float worked[] = {profile.energy,      profile.maxVoltage,  profile.minVoltage,
                             profile.peakVoltage, profile.peakCurrent, profile.pulseWidth};
     for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(worked[i], number(4 + i)) << "column " << i + 5;
-  }
+  });
 }
 
 }  // namespace
