@@ -1,7 +1,9 @@
 // The number formats against tests/testdata/csv/number_formats.txt, the general format of the
 // graph lines also against the standard library's to_chars(general, 6) over the values a
 // download writes and random values of every size; the CSV reader over the case tables in
-// tests/testdata/csv-reader, in blocks of every size, and over long files made as it reads.
+// tests/testdata/csv-reader, in blocks of every size, and over long files made as it reads; the
+// writer's messages for files it cannot open or write; the name and unit of every header the
+// writer writes.
 
 #include <charconv>
 #include <cmath>
@@ -13,10 +15,37 @@
 #include <random>
 
 #include "csv/DexalCSVreader.h"
+#include "csv/DexalCSVwriter.h"
+#include "csv/DexalColumnNames.h"
+#include "csv/DexalCsvColumns.h"
 #include "csv/DexalCsvError.h"
 #include "csv/DexalNumberFormat.h"
 #include "tests/support/CsvShorthand.h"
 #include "tests/support/Testing.h"
+
+TEST(ColumnNames, EveryHeaderTheWriterWritesHasOne) {
+  std::vector<std::string_view> headers = {kCommonHeaders[kNominalLoadColumn]};
+  const auto add = [&](const auto& columns) {
+    for (const auto& column : columns) headers.push_back(column.header);
+  };
+  std::apply(
+      [&](const auto&... rows) {
+        (add(ColumnsOf(typename std::remove_cvref_t<decltype(rows)>::RecordClass(nullptr))), ...);
+      },
+      kDexalTestTypeRows);
+  add(PulseColumns(kDefibPulse));
+  add(PulseColumns(kPacerPulse));
+  for (const std::string_view header : headers)
+    EXPECT_NE(ColumnNameFromHeader(header), nullptr) << header;
+  EXPECT_EQ(headers.size(), 49u);  // the same header in several test types counts each time
+  testing::ExpectEachRow("csv/column-names.txt", 2, [](const auto& cells) {
+    const DexalColumnName* column = ColumnNameFromHeader(cells[0]);
+    if (column == nullptr) return std::string("(not a measurement)");
+    const std::string unit =
+        column->unitInCell ? std::string("the unit its cell ends with") : std::string(column->unit);
+    return std::string(column->name) + (unit.empty() ? "" : " in " + unit);
+  });
+}
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -156,6 +185,29 @@ TEST(CsvReader, ReadsAsItGoes) {
   EXPECT_LE(file.handedOut, 3 * section.size() + 2 * DexalCSVreader::kBlockBytes);
 }
 
+// The files the writer cannot open or write. What the writer puts in a file is in the golden
+// downloads (tests/testdata/golden).
+namespace fs = std::filesystem;
+
+std::string OpenWriter(const std::wstring& path) {
+  return MessageOf<std::runtime_error>([&] { DexalCSVwriter writer(path, false); });
+}
+
+TEST(CsvFile, PathsThatCannotBeOpenedNameThemselvesInUtf8) {
+  const testing::TempDir dir;
+  const fs::path folder = dir / "folder";
+  fs::create_directory(folder);
+  const fs::path file = dir / "file.csv";
+  testing::WriteFileBytes(file, "x");
+  const std::string prefix = "Could not open file for appending\n";
+  EXPECT_EQ(OpenWriter(folder.wstring()), prefix + folder.string());
+  EXPECT_EQ(OpenWriter((file / "x.csv").wstring()), prefix + (file / "x.csv").string());
+  // A name the C locale cannot spell: the message still has it, in UTF-8.
+  EXPECT_EQ(OpenWriter(dir.Path().wstring() + L"/m\u00e9t\u00e9o/x.csv"),
+            prefix + dir.Path().string() + "/m\xc3\xa9t\xc3\xa9o/x.csv");
+  EXPECT_FALSE(fs::exists(dir.Path() / u8"m\u00e9t\u00e9o"));
+}
+
 #ifndef _WIN32
 // Each kind of input, read from its path, as csv-reader/inputs.txt says.
 TEST(CsvReader, ReadsFilesAndPipesAndRefusesFoldersAndDevices) {
@@ -176,6 +228,14 @@ TEST(CsvReader, ReadsFilesAndPipesAndRefusesFoldersAndDevices) {
     close(ends[0]);
     return ReplaceAll(outcome, path.string(), "NAME");
   });
+}
+
+TEST(CsvFile, FailedWriteHasItsMessage) {
+  DexalCSVwriter writer(L"/dev/full", false);
+  EXPECT_EQ(MessageOf<std::runtime_error>([&] {
+              writer.WriteTesterHeader(DexalTesterInfo{"T1", 0, "1.0"});
+            }),
+            "Could not write to file\n/dev/full");
 }
 #endif
 

@@ -15,6 +15,7 @@ import argparse
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -38,17 +39,15 @@ def read(path):
     return open(path, "rb").read() if os.path.exists(path) else None
 
 
-def download(args, name, scenario=None, faults=(), extra=(), sim=True, log=None):
-    """dexal-download into WORK/NAME.csv, from an emulator of its own unless sim is False: its
-    exit status (rc), stdout, stderr, the seconds taken, the file's bytes (data) and its part
-    file's (part), None for a file that is not there."""
+def download(args, name, sim_args=None, extra=()):
+    """dexal-download into WORK/NAME.csv, from an emulator of its own started with SIM_ARGS
+    (None: no emulator): its exit status (rc), stdout, stderr, the seconds taken, the file's bytes
+    (data) and its part file's (part), None for a file that is not there."""
     base = os.path.join(args.work, name)
     cmd = [args.download, "--output", base + ".csv"] + list(extra)
     proc = None
-    if sim:
-        sim_args = (["--scenario", scenario] if scenario else []) + (["--log", log] if log else [])
-        proc, pty = dexal_sim.start_sim(args.sim, base + ".sim.out", sim_args + [
-            arg for fault in faults for arg in ("--fault", fault)])
+    if sim_args is not None:
+        proc, pty = dexal_sim.start_sim(args.sim, base + ".sim.out", sim_args)
         cmd += ["--port", pty]
     started = time.time()
     try:
@@ -112,8 +111,8 @@ def matrix(points):
             cases.append(dict(
                 fault=fault, where=where, scenario=scenario, exit=int(code), file=file,
                 warnings=int(warns), notices=notices,
-                faults=[re.sub(r"@(first|identity|chunk)(?:\+(\d+))?", place, f)
-                        for f in faults.split() if f != "-"],
+                faults=[arg for f in faults.split() if f != "-" for arg in (
+                    "--fault", re.sub(r"@(first|identity|chunk)(?:\+(\d+))?", place, f))],
                 expected="exit %s; %s; file %s" % (code, "; ".join(
                     n.replace("\n", " ") for n in notices), file)))
     return cases
@@ -186,11 +185,8 @@ def run_matrix(args, points, golden):
     rows, failed = [], 0
     for number, case in enumerate(matrix(points), 1):
         name = "case-%03d" % number
-        with open(os.path.join(args.work, name + ".csv"), "wb") as f:
-            f.write(UNTOUCHED)
-        if os.path.exists(os.path.join(args.work, name + ".csv.part")):
-            os.remove(os.path.join(args.work, name + ".csv.part"))
-        run = download(args, name, files[case["scenario"]], case["faults"])
+        open(os.path.join(args.work, name + ".csv"), "wb").write(UNTOUCHED)
+        run = download(args, name, ["--scenario", files[case["scenario"]]] + case["faults"])
         problems, seen, file_check = check_case(
             case, run, golden if case["scenario"] == "reference" else first_five)
         status = "ok" if not problems else "FAIL: " + ", ".join(problems)
@@ -231,12 +227,13 @@ def main():
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--report")
     args = parser.parse_args()
-    os.makedirs(args.work, exist_ok=True)
+    shutil.rmtree(args.work, ignore_errors=True)  # no part file of an earlier run
+    os.makedirs(args.work)
     golden = read(args.golden)
     try:
         # The built-in demo tester against the golden file (over a pty: the reference scenario).
         # On success, one line on stdout and only the message block on stderr.
-        run = download(args, "simulate", extra=["--simulate"], sim=False)
+        run = download(args, "simulate", extra=["--simulate"])
         said = "12 results written to %s\n" % os.path.join(args.work, "simulate.csv")
         if (run.rc != 0 or run.stdout != said or run.data != golden or
                 stderr_parts(run.stderr) != (["[Download] Download complete"], [], [], [])):
@@ -246,7 +243,8 @@ def main():
 
         # The reference scenario with graph points; its requests place the matrix's faults.
         log = os.path.join(args.work, "reference.sim.log")
-        run = download(args, "reference", args.reference, extra=["--graph-points"], log=log)
+        run = download(args, "reference", ["--scenario", args.reference, "--log", log],
+                       ["--graph-points"])
         if run.rc != 0:
             raise Failure("reference download: exit %d, %s" % (run.rc, run.stderr))
         reference = read(os.path.join(TESTDATA, "reference.csv"))

@@ -5,12 +5,14 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
 
+#include "platform/PosixSystemCalls.h"
 #include "platform/WideText.h"
-#include "tests/support/RecordingSystemCalls.h"
 #endif
 
 #include "link/DexalPerformCmd.h"
@@ -28,11 +30,10 @@ using namespace testing;
 
 TEST(FrameCodec, CaseTableAndLimits) {
   const ByteVector good = BytesFromHex("FA 03 00 10 20 30 4C C5 06 D1 FB");
-  for (const auto& row : testing::ReadCaseTable("link/frames.txt", 3)) {
-    SCOPED_TRACE(row.where);
-    const std::string& kind = row.cells[0];
-    const ByteVector wire = BytesFromHex(row.cells[1]);
-    const ByteVector data = BytesFromHex(row.cells[2]);
+  testing::ForEachRow("link/frames.txt", 3, [&](const std::vector<std::string>& cells) {
+    const std::string& kind = cells[0];
+    const ByteVector wire = BytesFromHex(cells[1]);
+    const ByteVector data = BytesFromHex(cells[2]);
     FrameReceiver receiver;
     if (kind == "frame") {
       EXPECT_EQ(EncodeFrame(data), wire);
@@ -44,7 +45,7 @@ TEST(FrameCodec, CaseTableAndLimits) {
     } else {
       EXPECT_EQ(ReceiveFrames(receiver, wire), std::vector<ByteVector>{data});
     }
-  }
+  });
   // Lengths up to 4104 are taken, longer ones dropped.
   FrameReceiver receiver;
   EXPECT_EQ(ReceiveFrames(receiver, EncodeFrame(ByteVector(4104, 0x55))).size(), 1u);
@@ -54,14 +55,13 @@ TEST(FrameCodec, CaseTableAndLimits) {
 std::optional<ByteVector> Silent(const Request&) { return std::nullopt; }
 
 TEST(SerialLink, FailuresCaseTable) {
-  for (const auto& row : testing::ReadCaseTable("link/failures.txt", 6)) {
-    SCOPED_TRACE(row.where);
+  testing::ForEachRow("link/failures.txt", 6, [&](const std::vector<std::string>& cells) {
     LinkOverPeer env(Silent);
     ByteVector data;
     env.port->readFailures = 1;
     EXPECT_FALSE(env.link->ReadFrame(data, 200));
     env.link->NextSequence();
-    const std::string& action = row.cells[0];
+    const std::string& action = cells[0];
     env.port->failOpenAt = action == "open-failed"        ? PortOpenResult::Stage::OpenFailed
                            : action == "configure-failed" ? PortOpenResult::Stage::ConfigureFailed
                                                           : PortOpenResult::Stage::Ok;
@@ -76,14 +76,14 @@ TEST(SerialLink, FailuresCaseTable) {
     EXPECT_TRUE(!env.port->writesStall ||
                 (took > kFrameWriteTimeoutMs && took <= kFrameWriteTimeoutMs + 20))
         << took;
-    EXPECT_EQ(ok ? "true" : "false", row.cells[1]);
+    EXPECT_EQ(ok ? "true" : "false", cells[1]);
     const std::string text = env.link->ErrorText();
-    EXPECT_EQ(text.substr(0, text.find('\n')), row.cells[2]);
-    const std::string os = std::string(OsErrorLabel()) + row.cells[3] + ": ";
-    EXPECT_TRUE(row.cells[3] == "-" || text.substr(text.find('\n') + 1).starts_with(os)) << text;
-    EXPECT_EQ(env.link->Sequence(), std::stoi(row.cells[4]));
-    EXPECT_EQ(env.link->OpenedName(), std::wstring(row.cells[5].begin(), row.cells[5].end()));
-  }
+    EXPECT_EQ(text.substr(0, text.find('\n')), cells[2]);
+    const std::string os = std::string(OsErrorLabel()) + cells[3] + ": ";
+    EXPECT_TRUE(cells[3] == "-" || text.substr(text.find('\n') + 1).starts_with(os)) << text;
+    EXPECT_EQ(env.link->Sequence(), std::stoi(cells[4]));
+    EXPECT_EQ(env.link->OpenedName(), std::wstring(cells[5].begin(), cells[5].end()));
+  });
 }
 
 TEST(SerialLink, WritesOneFrameAndWaitsOnTheFakeClockAcrossItsWrap) {
@@ -131,13 +131,12 @@ std::string Perform(DexalPerformCmd& perform, const std::string& name) {
 }
 
 TEST(Commands, CaseTable) {
-  for (const auto& row : testing::ReadCaseTable("link/commands.txt", 9)) {
-    SCOPED_TRACE(row.where);
-    const std::string& answer = row.cells[2];
-    const auto status = static_cast<std::uint16_t>(std::stoi(row.cells[3]));
-    const std::size_t size = std::stoul(row.cells[4]);
+  testing::ForEachRow("link/commands.txt", 9, [&](const std::vector<std::string>& cells) {
+    const std::string& answer = cells[2];
+    const auto status = static_cast<std::uint16_t>(std::stoi(cells[3]));
+    const std::size_t size = std::stoul(cells[4]);
     ByteVector body(size < 8 ? 0 : size - 8);
-    std::istringstream places(row.cells[5]);
+    std::istringstream places(cells[5]);
     for (std::string place; std::getline(places, place, ';');) {
       const auto colon = place.find(':');
       const ByteVector bytes = BytesFromHex(place.substr(colon + 1));
@@ -152,34 +151,33 @@ TEST(Commands, CaseTable) {
       reply.resize(size);
       return reply;
     });
-    const std::string before = row.cells[1];
+    const std::string before = cells[1];
     const int count = before == "-" ? 0 : std::stoi(before.substr(before.find(':') + 1));
     if (before.starts_with("write")) env.port->writeFailures = count;
     if (before.starts_with("read")) env.port->readFailures = count;
     if (before.starts_with("sequence")) env.link->SetSequence(static_cast<std::uint16_t>(count));
     std::string outcome;
-    const std::string thrown = testing::MessageOf<std::runtime_error>(
-        [&] { outcome = Perform(env.perform, row.cells[0]); });
+    const std::string thrown =
+        testing::MessageOf<std::runtime_error>([&] { outcome = Perform(env.perform, cells[0]); });
     if (thrown != "(nothing thrown)") outcome = thrown.substr(0, thrown.find('\n'));
-    EXPECT_EQ(outcome, row.cells[8]);
+    EXPECT_EQ(outcome, cells[8]);
     EXPECT_EQ(std::to_string(env.peer.requests.size()) + "/" + std::to_string(env.link->Sequence()),
-              row.cells[7]);
-    if (row.cells[6] != "*" && !env.peer.requests.empty()) {
-      EXPECT_EQ(env.peer.requests[0].payload, BytesFromHex(row.cells[6]));
+              cells[7]);
+    if (cells[6] != "*" && !env.peer.requests.empty()) {
+      EXPECT_EQ(env.peer.requests[0].payload, BytesFromHex(cells[6]));
     }
     // Short requests get the tester's allowance alone, on the fake clock.
     EXPECT_TRUE(answer != "silent" || (env.ticks.now > kReplyAllowanceMs &&
                                        env.ticks.now <= kReplyAllowanceMs + kFirstByteWaitMs + 10))
         << env.ticks.now;
-  }
+  });
 }
 
 TEST(Commands, ResultDataCaseTable) {
-  for (const auto& row : testing::ReadCaseTable("link/result-data.txt", 5)) {
-    SCOPED_TRACE(row.where);
+  testing::ForEachRow("link/result-data.txt", 5, [&](const std::vector<std::string>& cells) {
     DexalCmdResultInfo info(4);
-    info.criteriaSize = static_cast<std::uint16_t>(std::stoi(row.cells[0]));
-    info.dataSize = static_cast<std::uint16_t>(std::stoi(row.cells[1]));
+    info.criteriaSize = static_cast<std::uint16_t>(std::stoi(cells[0]));
+    info.dataSize = static_cast<std::uint16_t>(std::stoi(cells[1]));
     const std::ptrdiff_t criteria = info.criteriaSize;
     ByteVector block(info.criteriaSize + info.dataSize);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 7 + 1);
@@ -188,8 +186,8 @@ TEST(Commands, ResultDataCaseTable) {
       const std::uint32_t offset = testing::GetLong(r.payload, 4);
       std::uint32_t length = testing::GetLong(r.payload, 8);
       asked += (asked.empty() ? "" : " ") + std::to_string(offset) + "+" + std::to_string(length);
-      if (row.cells[2] != "-")
-        length = std::min(length, static_cast<std::uint32_t>(std::stoul(row.cells[2])));
+      if (cells[2] != "-")
+        length = std::min(length, static_cast<std::uint32_t>(std::stoul(cells[2])));
       const auto end = std::min<std::size_t>(offset + length, block.size());
       return ReplyData(
           r.code, r.sequence, 0,
@@ -204,9 +202,9 @@ TEST(Commands, ResultDataCaseTable) {
       EXPECT_EQ(data.dataCrc, testing::GetLong(block, block.size() - 4));
       outcome = "whole";
     }
-    EXPECT_EQ(outcome, row.cells[4]);
-    EXPECT_EQ(asked, row.cells[3]);
-  }
+    EXPECT_EQ(outcome, cells[4]);
+    EXPECT_EQ(asked, cells[3]);
+  });
 }
 
 TEST(Commands, SetClockPayloadOfLocalFields) {
@@ -235,6 +233,27 @@ TEST(PtySerialPort, SilentPeerEndsTheReadAfterItsTimeOut) {
   // that only a port waiting far longer than that fails here.
   EXPECT_LT(elapsed, std::chrono::milliseconds(200 + 1000));
 }
+
+// The C library's calls, but for a serial driver's serial-info calls: TIOCGSERIAL is answered
+// from `driverFlags`, and each TIOCSSERIAL is noted in `calls` as " set=FLAGS" (in decimal).
+class RecordingSystemCalls final : public PosixSystemCalls {
+ public:
+  int Ioctl(int fd, unsigned long request, void* argument) override {
+    auto* serial = static_cast<serial_struct*>(argument);
+    if (request == TIOCSSERIAL) calls += " set=" + std::to_string(serial->flags);
+    if (request != TIOCGSERIAL && request != TIOCSSERIAL) {
+      return PosixSystemCalls::Ioctl(fd, request, argument);
+    }
+    if (!driverFlags || (request == TIOCSSERIAL && refusesFlags)) return -1;
+    if (request == TIOCGSERIAL) serial->flags = *driverFlags;
+    if (request == TIOCSSERIAL) driverFlags = serial->flags;
+    return 0;
+  }
+
+  std::optional<int> driverFlags;  // none: the device has no serial info (a pseudo-terminal)
+  bool refusesFlags = false;       // TIOCSSERIAL fails
+  std::string calls;
+};
 
 // Low-latency mode asked of the driver on open and given back on close, as
 // link/low-latency.txt gives the serial-info calls.

@@ -55,10 +55,9 @@ TEST(Decoding, EachSegmentGivesItsMessage) {
 }
 
 TEST(Decoding, EachTestTypeTakesExactlyItsTags) {
-  for (const CaseRow& row : ReadCaseTable("results/data_tags.txt", 3)) {
-    SCOPED_TRACE(row.where);
-    const ByteVector criteria = BytesFromHex("06 01" + row.cells[0].substr(2));
-    const std::string taken = " " + row.cells[2] + " ";
+  testing::ForEachRow("results/data_tags.txt", 3, [&](const std::vector<std::string>& cells) {
+    const ByteVector criteria = BytesFromHex("06 01" + cells[0].substr(2));
+    const std::string taken = " " + cells[2] + " ";
     for (int tag = 0; tag <= 0x30; ++tag) {
       char hex[4];
       std::snprintf(hex, sizeof hex, "%02X", tag);
@@ -68,11 +67,11 @@ TEST(Decoding, EachTestTypeTakesExactlyItsTags) {
       const bool accepted = taken.find(" " + std::string(hex) + " ") != std::string::npos;
       EXPECT_EQ(
           DecodeMessage(criteria, data),
-          accepted ? "(nothing thrown)" : "Unexpected data. Tag not recognised in " + row.cells[1])
+          accepted ? "(nothing thrown)" : "Unexpected data. Tag not recognised in " + cells[1])
           << "tag " << hex;
     }
-    EXPECT_EQ(DecodeMessage(criteria, {0x11}), "Failed to read a data Tag in " + row.cells[1]);
-  }
+    EXPECT_EQ(DecodeMessage(criteria, {0x11}), "Failed to read a data Tag in " + cells[1]);
+  });
 }
 
 TEST(TagFromVector, ReadsTwoVarintsOfAtMostSixBytes) {
@@ -117,17 +116,12 @@ std::optional<SampleArray> Decoded(const ByteVector& block) {
 }
 
 TEST(SamplesFromVector, EachBlockGivesItsSamples) {
-  for (const CaseRow& row : ReadCaseTable("results/samples.txt", 2)) {
-    SCOPED_TRACE(row.where);
-    const ByteVector block = testing::BytesFromHex(row.cells[0]);
-    if (row.cells[1].starts_with("out_of_range: ")) {
-      EXPECT_EQ(Thrown([&] { Decoded(block); }), row.cells[1]);
-    } else if (row.cells[1] == "none") {
-      EXPECT_FALSE(Decoded(block).has_value());
-    } else {
-      EXPECT_EQ(Decoded(block), SamplesOf(row.cells[1]));
-    }
-  }
+  testing::ExpectEachRow("results/samples.txt", 2, [](const auto& cells) {
+    std::optional<SampleArray> samples;
+    const std::string thrown = Thrown([&] { samples = Decoded(BytesFromHex(cells[0])); });
+    if (thrown != "(nothing thrown)") return thrown;
+    return !samples ? "none" : *samples == SamplesOf(cells[1]) ? cells[1] : "other samples";
+  });
 }
 
 TEST(NibblesFromVector, ReadsHighNibbleFirstWithOptionalSign) {
@@ -174,20 +168,15 @@ TEST(SamplesFromVector, DecodesWhatTheTestersCompressorWrites) {
 }
 
 TEST(AnalyseProfile, EachPulseGivesItsWorkedValues) {
-  for (const CaseRow& row : ReadCaseTable("results/profile.txt", 10)) {
-    SCOPED_TRACE(row.where);
-    const auto number = [&](int cell) { return std::stof(row.cells[cell]); };
-    DexalProfile profile(static_cast<std::uint16_t>(std::stoul(row.cells[0])), number(1),
-                         number(2));
-    SetProfileData(profile, SamplesOf(row.cells[3]));
-    EXPECT_EQ(profile.sampleCount, SamplesOf(row.cells[3]).size());
-    EXPECT_EQ(profile.energy, number(4));
-    EXPECT_EQ(profile.maxVoltage, number(5));
-    EXPECT_EQ(profile.minVoltage, number(6));
-    EXPECT_EQ(profile.peakVoltage, number(7));
-    EXPECT_EQ(profile.peakCurrent, number(8));
-    EXPECT_EQ(profile.pulseWidth, number(9));
-  }
+  testing::ForEachRow("results/profile.txt", 10, [&](const std::vector<std::string>& cells) {
+    const auto number = [&](std::size_t cell) { return std::stof(cells[cell]); };
+    DexalProfile profile(static_cast<std::uint16_t>(std::stoul(cells[0])), number(1), number(2));
+    SetProfileData(profile, SamplesOf(cells[3]));
+    EXPECT_EQ(profile.sampleCount, SamplesOf(cells[3]).size());
+    const float worked[] = {profile.energy,      profile.maxVoltage,  profile.minVoltage,
+                            profile.peakVoltage, profile.peakCurrent, profile.pulseWidth};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(worked[i], number(4 + i)) << "column " << i + 5;
+  });
 }
 
 }  // namespace

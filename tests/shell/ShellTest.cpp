@@ -51,39 +51,38 @@ class FakeEnumeration : public PortEnumeration {
 };
 
 TEST(PortRules, AsTheTableSays) {
-  for (const auto& row : testing::ReadCaseTable("shell/port-rules.txt")) {
-    SCOPED_TRACE(row.where);
-    const std::string& kind = row.cells[0];
-    const std::wstring in = WideTextFromUtf8(row.cells.at(1));
+  testing::ForEachRow("shell/port-rules.txt", 0, [&](const std::vector<std::string>& cells) {
+    const std::string& kind = cells[0];
+    const std::wstring in = WideTextFromUtf8(cells.at(1));
     if (kind == "path" || kind == "open") {
       EXPECT_EQ(kind == "path" ? DevicePathFromPortName(in) : OpenPathFromPortName(in),
-                WideTextFromUtf8(row.cells.at(2)));
+                WideTextFromUtf8(cells.at(2)));
     } else if (kind == "usb") {
       const UsbIds ids = UsbIdsFromHardwareId(in);
       char text[24];
       std::snprintf(text, sizeof text, "%x %x", ids.vendor, ids.product);
-      EXPECT_EQ(text, row.cells.at(2));
+      EXPECT_EQ(text, cells.at(2));
     } else if (kind == "registry") {
-      const std::wstring stored(row.cells[1].begin(), row.cells[1].end());
-      const bool none = row.cells.at(2) == "null";
-      EXPECT_EQ(TextFromRegistryBuffer(none ? nullptr : stored.c_str(),
-                                       none ? 8 : std::stoul(row.cells[2])),
-                WideTextFromUtf8(row.cells.at(3)));
+      const std::wstring stored(cells[1].begin(), cells[1].end());
+      const bool none = cells.at(2) == "null";
+      EXPECT_EQ(
+          TextFromRegistryBuffer(none ? nullptr : stored.c_str(), none ? 8 : std::stoul(cells[2])),
+          WideTextFromUtf8(cells.at(3)));
     } else {
       ASSERT_EQ(kind, "list");
       FakeEnumeration fake;
-      fake.classPorts = Items(row.cells.at(1));
-      fake.serialComm = Items(row.cells.at(2));
-      for (const std::wstring& path : Items(row.cells.at(3))) fake.openable.insert(path);
+      fake.classPorts = Items(cells.at(1));
+      fake.serialComm = Items(cells.at(2));
+      for (const std::wstring& path : Items(cells.at(3))) fake.openable.insert(path);
       Names listed;
       for (const DexalPortInfo& port : ListSerialPorts(fake)) {
         listed.push_back(port.portName + (port.friendlyName.empty() ? L"" : L"=") +
                          port.friendlyName);
       }
-      EXPECT_EQ(listed, Items(row.cells.at(4)));
-      EXPECT_EQ(fake.probed, Items(row.cells.at(5)));
+      EXPECT_EQ(listed, Items(cells.at(4)));
+      EXPECT_EQ(fake.probed, Items(cells.at(5)));
     }
-  }
+  });
 }
 
 TEST(DialogText, AsTheTableSays) {

@@ -21,13 +21,19 @@ struct CaseRow {
 // its first case.
 std::vector<CaseRow> ReadCaseTable(const std::string& relative, std::size_t width = 0);
 
+// Every row's cells through `each`, the row's place in the trace of any failure.
+template <class Each>
+void ForEachRow(const std::string& relative, std::size_t width, Each each) {
+  for (const CaseRow& row : ReadCaseTable(relative, width)) {
+    SCOPED_TRACE(row.where);
+    each(row.cells);
+  }
+}
+
 // Every row of the table through `got`, which must give the row's last cell.
 template <class Got>
 void ExpectEachRow(const std::string& relative, std::size_t width, Got got) {
-  for (const CaseRow& row : ReadCaseTable(relative, width)) {
-    SCOPED_TRACE(row.where);
-    EXPECT_EQ(got(row.cells), row.cells.back());
-  }
+  ForEachRow(relative, width, [&](const auto& cells) { EXPECT_EQ(got(cells), cells.back()); });
 }
 
 }  // namespace Dexal::testing

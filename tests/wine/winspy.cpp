@@ -15,25 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/WideText.h"
+
 namespace {
+
+using Dexal::Utf8FromWideText;
 
 const char* const kUsage =
     "usage: winspy list|hung|click|select|text|settext TITLE [ID [ITEM|TEXT]]\n";
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
-  return out;
-}
-
 // Line breaks written as \n so that one control stays on one line.
 std::string Escaped(const std::wstring& text) {
   std::string out;
-  for (const char c : Utf8(text)) {
+  for (const char c : Utf8FromWideText(text)) {
     if (c == '\n') {
       out += "\\n";
     } else if (c != '\r') {
@@ -67,8 +61,8 @@ void PrintControl(HWND control) {
     }
   }
   std::printf("id=%d class=%s rect=%ld,%ld,%ld,%ld text=\"%s\" check=%s sel=",
-              GetDlgCtrlID(control), Utf8(className).c_str(), rect.left, rect.top, rect.right,
-              rect.bottom, Escaped(TextOf(control)).c_str(), check.c_str());
+              GetDlgCtrlID(control), Utf8FromWideText(className).c_str(), rect.left, rect.top,
+              rect.right, rect.bottom, Escaped(TextOf(control)).c_str(), check.c_str());
   if (_wcsicmp(className, L"ComboBox") != 0) {
     std::printf("-\n");
     return;
@@ -96,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   HWND window = FindWindowW(nullptr, argv[2]);
   if (window == nullptr) {
-    std::fprintf(stderr, "no window titled \"%s\"\n", Utf8(argv[2]).c_str());
+    std::fprintf(stderr, "no window titled \"%s\"\n", Utf8FromWideText(argv[2]).c_str());
     return 1;
   }
   if (command == L"list") {
@@ -117,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   HWND control = argc >= 4 ? GetDlgItem(window, _wtoi(argv[3])) : nullptr;
   if (argc >= 4 && control == nullptr) {
-    std::fprintf(stderr, "no control %s\n", Utf8(argv[3]).c_str());
+    std::fprintf(stderr, "no control %s\n", Utf8FromWideText(argv[3]).c_str());
     return 1;
   }
   if (command == L"click" && argc == 4) {
@@ -131,7 +125,7 @@ int wmain(int argc, wchar_t** argv) {
     const LRESULT index = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(item.c_str()));
     if (index == CB_ERR) {
-      std::fprintf(stderr, "no entry %s\n", Utf8(item).c_str());
+      std::fprintf(stderr, "no entry %s\n", Utf8FromWideText(item).c_str());
       return 1;
     }
     SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
