@@ -23,30 +23,6 @@
 #include "tests/support/CsvShorthand.h"
 #include "tests/support/Testing.h"
 
-TEST(ColumnNames, EveryHeaderTheWriterWritesHasOne) {
-  std::vector<std::string_view> headers = {kCommonHeaders[kNominalLoadColumn]};
-  const auto add = [&](const auto& columns) {
-    for (const auto& column : columns) headers.push_back(column.header);
-  };
-  std::apply(
-      [&](const auto&... rows) {
-        (add(ColumnsOf(typename std::remove_cvref_t<decltype(rows)>::RecordClass(nullptr))), ...);
-      },
-      kDexalTestTypeRows);
-  add(PulseColumns(kDefibPulse));
-  add(PulseColumns(kPacerPulse));
-  for (const std::string_view header : headers)
-    EXPECT_NE(ColumnNameFromHeader(header), nullptr) << header;
-  EXPECT_EQ(headers.size(), 49u);  // the same header in several test types counts each time
-  testing::ExpectEachRow("csv/column-names.txt", 2, [](const auto& cells) {
-    const DexalColumnName* column = ColumnNameFromHeader(cells[0]);
-    if (column == nullptr) return std::string("(not a measurement)");
-    const std::string unit =
-        column->unitInCell ? std::string("the unit its cell ends with") : std::string(column->unit);
-    return std::string(column->name) + (unit.empty() ? "" : " in " + unit);
-  });
-}
-
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -206,6 +182,30 @@ TEST(CsvFile, PathsThatCannotBeOpenedNameThemselvesInUtf8) {
   EXPECT_EQ(OpenWriter(dir.Path().wstring() + L"/m\u00e9t\u00e9o/x.csv"),
             prefix + dir.Path().string() + "/m\xc3\xa9t\xc3\xa9o/x.csv");
   EXPECT_FALSE(fs::exists(dir.Path() / u8"m\u00e9t\u00e9o"));
+}
+
+TEST(ColumnNames, EveryHeaderTheWriterWritesHasOne) {
+  std::vector<std::string_view> headers = {kCommonHeaders[kNominalLoadColumn]};
+  const auto add = [&](const auto& columns) {
+    for (const auto& column : columns) headers.push_back(column.header);
+  };
+  std::apply(
+      [&](const auto&... rows) {
+        (add(ColumnsOf(typename std::remove_cvref_t<decltype(rows)>::RecordClass(nullptr))), ...);
+      },
+      kDexalTestTypeRows);
+  add(PulseColumns(kDefibPulse));
+  add(PulseColumns(kPacerPulse));
+  for (const std::string_view header : headers)
+    EXPECT_NE(ColumnNameFromHeader(header), nullptr) << header;
+  EXPECT_EQ(headers.size(), 49u);  // the same header in several test types counts each time
+  testing::ExpectEachRow("csv/column-names.txt", 2, [](const auto& cells) {
+    const DexalColumnName* column = ColumnNameFromHeader(cells[0]);
+    if (column == nullptr) return std::string("(not a measurement)");
+    const std::string unit =
+        column->unitInCell ? std::string("the unit its cell ends with") : std::string(column->unit);
+    return std::string(column->name) + (unit.empty() ? "" : " in " + unit);
+  });
 }
 
 #ifndef _WIN32
