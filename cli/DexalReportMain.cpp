@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "DexalVersion.h"
 #include "cli/CommandLine.h"
@@ -31,8 +33,7 @@ int RunFromDesktop() {
   const std::optional<std::filesystem::path> csv = FileFromOpenDialog("CSV", "*.csv");
   if (!csv) return 0;
   ReportRequest request;
-  request.csv = *csv;
-  request.csvName = Utf8FromPath(csv->filename());
+  request.inputs = {{*csv, Utf8FromPath(csv->filename()), Utf8FromPath(csv->filename())}};
   request.madeAt = SourceDateOrNow();
   request.html = std::filesystem::path(*csv).replace_extension(".html");
   if (SameFile(*csv, *request.html)) {
@@ -65,13 +66,19 @@ int RunProgram(int argc, char** argv) {
   if (argc == 1 && HasDesktopDialogs()) return RunFromDesktop();
   CLI::App app{
       "Makes an HTML report with pulse plots, SVG plots, one flat table and one record per "
-      "asset of a CSV file that dexal-download or the Dexal CSV Downloader wrote.",
+      "asset of CSV files that dexal-download or the Dexal CSV Downloader wrote, read as one "
+      "record set: a result (tester serial, Asset ID, date, test type) in several files counts "
+      "once; the same result with other values is a conflict, kept twice and warned of.",
       "dexal-report"};
-  std::string csv, html, plots, table, dialect, perAsset;
-  app.add_option("csv", csv, "the CSV file of a download")->required();
+  std::vector<std::string> csvs;
+  std::string html, plots, table, dialect, perAsset;
+  app.add_option("csv", csvs,
+                 "the CSV file of a download, or a folder: every *.csv in it and below, in name "
+                 "order (any number of them)")
+      ->required();
   auto* htmlOption = app.add_option("--html", html,
-                                    "HTML report to write (without any option: the CSV file's "
-                                    "name with .html, beside it)");
+                                    "HTML report to write (without any option: the first CSV "
+                                    "file's or folder's name with .html, beside it)");
   auto* plotsOption = app.add_option("--plots", plots,
                                      "folder for one SVG plot per pulse result (made when "
                                      "missing, but not its parent folders)");
@@ -90,35 +97,48 @@ int RunProgram(int argc, char** argv) {
   app.set_version_flag("--version", "dexal-report " DEXAL_VERSION_TEXT);
   app.footer(
       "Every output is written under a temporary name and moved into place when all are "
-      "complete.\nExit status: 0 when every file was written, 1 when the CSV file cannot be "
-      "read or an output cannot be written (every file is then as it was), 2 for a usage error "
+      "complete. Each conflict is a line \"warning: FILE:LINE and FILE:LINE: ...\" on "
+      "stderr.\nExit status: 0 when every file was written, 1 when a CSV file cannot be "
+      "read, a folder holds no CSV file or an output cannot be written (every file is then as it "
+      "was), 2 for a usage error "
       "(an output that is the CSV file or another output among them, also an asset's record).");
   if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
   ReportRequest request;
-  request.csv = PathFromUtf8(csv);
-  request.csvName = csv;
+  try {
+    request.inputs = ReportInputsFrom(csvs);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dexal-report: %s\n", e.what());
+    return kExitFailed;
+  }
   request.madeAt = SourceDateOrNow();
   if (!htmlOption->empty()) request.html = PathFromUtf8(html);
   if (!plotsOption->empty()) request.plotsDir = PathFromUtf8(plots);
   if (!tableOption->empty()) request.table = PathFromUtf8(table);
   if (!perAssetOption->empty()) request.perAssetDir = PathFromUtf8(perAsset);
   if (!request.html && !request.plotsDir && !request.table && !request.perAssetDir) {
-    request.html = std::filesystem::path(request.csv).replace_extension(".html");
+    std::filesystem::path first = PathFromUtf8(csvs.front());
+    if (!first.has_filename()) first = first.parent_path();  // "archive/"
+    request.html = first.replace_extension(".html");
   }
-  if (const auto error = SameFileError({{"the CSV file", csv},
-                                        {htmlOption->empty() ? "the HTML report" : "--html",
-                                         Utf8FromPath(request.html.value_or(""))},
-                                        {"--table", table},
-                                        {"--plots", plots},
-                                        {"--per-asset", perAsset}})) {
+  std::vector<std::pair<std::string, std::string>> named = {
+      {htmlOption->empty() ? "the HTML report" : "--html", Utf8FromPath(request.html.value_or(""))},
+      {"--table", table},
+      {"--plots", plots},
+      {"--per-asset", perAsset}};
+  for (const ReportInput& input : request.inputs) {
+    named.insert(named.begin(), {"the CSV file", Utf8FromPath(input.path)});
+  }
+  if (const auto error = SameFileError(named)) {
     std::fprintf(stderr, "dexal-report: %s\n", error->c_str());
     return kExitUsage;
   }
   if (dialect == "excel") request.dialect = TableDialect::Excel;
   if (dialect == "excel-semicolon") request.dialect = TableDialect::ExcelSemicolon;
   try {
-    MakeReport(request);
+    for (const std::string& warning : MakeReport(request)) {
+      std::fprintf(stderr, "warning: %s\n", warning.c_str());
+    }
   } catch (const RecordIsAnotherFile& e) {
     std::fprintf(stderr, "dexal-report: %s\n", e.what());
     return kExitUsage;

@@ -36,6 +36,7 @@ td.num { text-align: right; }
 .unit { color: #444; }
 @media print { .card svg { max-width: 150mm; } }
 .cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
+.conflict { color: #b00000; margin: 4px 0; }
 )";
 
 std::string StatusSpan(const DexalVerdict& status) {
@@ -75,11 +76,17 @@ std::string MeasurementsTable(const ReportResult& r) {
   return html + "</table>\n";
 }
 
-std::string Card(const ReportResult& r, std::size_t resultCount) {
+std::string Card(const ReportResult& r, std::size_t resultCount, bool manySources) {
+  const std::string from =
+      manySources ? " &middot; " + HtmlEscaped(r.source + ":" + std::to_string(r.line)) : "";
   std::string html = "<article class=\"card\" id=\"result-" + std::to_string(r.position) +
                      "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
                      " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
-                     std::to_string(r.position) + "</span></h3>\n";
+                     std::to_string(r.position) + from + "</span></h3>\n";
+  for (const std::string& other : r.conflicts) {
+    html += "<p class=\"conflict\">Conflicts with " + HtmlEscaped(other) +
+            ": the same tester serial, Asset ID, date and test type with other values.</p>\n";
+  }
   if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscapedLines(r.comment) + "</p>\n";
   html += MeasurementsTable(r);
   if (!r.plot.empty()) {
@@ -133,31 +140,42 @@ std::string HtmlPageStart(const std::string& title, const ReportModel& model,
   return html;
 }
 
-std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount) {
+std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount, bool manySources) {
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
                      HtmlEscaped(a.assetSerial) + "</small></h2>\n";
-  for (const ReportResult* r : a.results) html += Card(*r, resultCount);
+  for (const ReportResult* r : a.results) html += Card(*r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }
 
-std::string HtmlReportText(const ReportModel& model, const SourceFacts& source,
+std::string SourcesHeader(const ReportModel& model, std::span<const SourceFacts> sources,
+                          const char* made, const std::string& madeAt) {
+  if (model.sourceCount == 1) {
+    return "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
+           HtmlEscaped(model.serviceDate) + "</p>\n<p>From " + HtmlEscaped(sources[0].fileName) +
+           ", " + made + " made " + HtmlEscaped(madeAt) + "</p>\n";
+  }
+  return "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b></p>\n<p>From " +
+         Plural(sources.size(), "file", "files") + " (see Traceability), " + made + " made " +
+         HtmlEscaped(madeAt) + "</p>\n";
+}
+
+std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
                            const std::string& madeAt) {
   std::size_t plotBytes = 0;  // most of the page: reserved once, not grown through copies
   for (const ReportResult& r : model.results) plotBytes += r.plot.size();
   std::string html = HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt,
                                    plotBytes + 4096 * model.results.size());
   html += "<header>\n<h1>Test results</h1>\n";
-  html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
-          HtmlEscaped(model.serviceDate) + "</p>\n";
-  html +=
-      "<p>From " + HtmlEscaped(source.fileName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";
+  html += SourcesHeader(model, sources, "report", madeAt);
   html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
           std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
           std::to_string(model.others) + " with another status</p>\n</header>\n";
   html += AssetSummaryHtml(model.assets);
-  for (const ReportAsset& a : model.assets) html += AssetSectionHtml(a, model.results.size());
-  html += TraceabilityHtml(source, model, madeAt);
+  for (const ReportAsset& a : model.assets) {
+    html += AssetSectionHtml(a, model.results.size(), sources.size() > 1);
+  }
+  html += TraceabilityHtml(sources, model, madeAt);
   return html + "</body>\n</html>\n";
 }
 

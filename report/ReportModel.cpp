@@ -113,19 +113,58 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   return text;
 }
 
-ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
-  ReportModel model;
-  model.testerSerial = Shown(reader.TesterSerial());
-  model.serviceDate = Shown(reader.ServiceDate());
+void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
+                             const std::string& messageName) {
+  const std::string serial = Shown(reader.TesterSerial());
+  if (std::find(serials_.begin(), serials_.end(), serial) == serials_.end()) {
+    serials_.push_back(serial);
+  }
+  model_.serviceDate = Shown(reader.ServiceDate());
+  const std::size_t sourceIndex = model_.sourceCount++;
   DexalCsvSection section;
   while (reader.NextSection(section)) {
-    ReportResult& r =
-        model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
-    if (!section.points.empty()) {
-      const PulsePlotText text = PlotTextOf(r);
-      r.plot = PulsePlotSvg(section, text, false);
-      if (plotFiles) r.plotFile = PulsePlotSvg(section, text, true);
+    const auto& v = section.values;
+    const std::string where = messageName + ":" + std::to_string(section.line + 1);
+    std::vector<Kept>& same =
+        kept_[std::make_tuple(serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn])];
+    const auto copy = std::find_if(same.begin(), same.end(),
+                                   [&](const Kept& k) { return k.values == section.values; });
+    ReportResult* r = nullptr;
+    if (copy == same.end()) {
+      r = &model_.results.emplace_back(ResultFromSection(section, model_.results.size() + 1));
+      r->testerSerial = serial;
+      for (Kept& other : same) {
+        ReportResult& earlier = model_.results[other.index];
+        warnings.push_back(other.where + " and " + where + ": the same tester serial, Asset ID, " +
+                           "date and test type with other values; both are kept");
+        earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
+        r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
+      }
+      same.push_back({model_.results.size() - 1, section.values, where});
+    } else if (model_.results[copy->index].plot.empty() && !section.points.empty()) {
+      r = &model_.results[copy->index];  // the copy with graph points is the one kept
+      copy->where = where;
+    } else {
+      continue;
     }
+    r->sourceIndex = sourceIndex;
+    r->source = source;
+    r->line = section.line + 1;
+    if (!section.points.empty()) {
+      const PulsePlotText text = PlotTextOf(*r);
+      r->plot = PulsePlotSvg(section, text, false);
+      if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);
+    }
+  }
+}
+
+ReportModel ReportModelBuilder::Finish() {
+  ReportModel model = std::move(model_);
+  for (const std::string& serial : serials_) {
+    model.testerSerial += (model.testerSerial.empty() ? "" : ", ") + serial;
+  }
+  if (model.sourceCount > 1) model.serviceDate.clear();
+  for (const ReportResult& r : model.results) {
     switch (r.status.kind) {
       case DexalVerdict::Kind::Pass:
         ++model.passes;
@@ -152,6 +191,12 @@ ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
     return a.status.kind == DexalVerdict::Kind::Fail;
   });
   return model;
+}
+
+ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
+  ReportModelBuilder builder(plotFiles);
+  builder.Add(reader, "", "");
+  return builder.Finish();
 }
 
 }  // namespace Dexal

@@ -1,8 +1,8 @@
-// Every tests/testdata/report/NAME.csv made into its report, plots and tables, compared byte
-// for byte with NAME.html (its style sheet and plots as markers), NAME.plots/, NAME.table.csv,
-// NAME.excel.csv and NAME.excel-semicolon.csv (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read
-// them before keeping them); the plot axes, the time of making, the order of the summary and the
-// plots' file names over the case tables there.
+// Every tests/testdata/report/NAME.csv, and the folder archive/, made into its report, plots
+// and tables, compared byte for byte with NAME.html (its style sheet and plots as markers),
+// NAME.plots/, NAME.table.csv, NAME.excel.csv, NAME.excel-semicolon.csv and NAME.warnings
+// (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read them before keeping them); the plot axes, the
+// time of making, the order of the summary and the plots' file names over the case tables there.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -70,19 +70,30 @@ std::string ReportAsGolden(std::string html, const fs::path& plots) {
 }
 
 TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
-  const std::vector<std::string> names = TestDataStems("report", ".csv");
+  // Each file, and the folder of an archive of downloads read as one record set.
+  std::vector<std::string> names = TestDataStems("report", ".csv");
+  names.emplace_back("archive");
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
-    const fs::path csv = TestDataPath("report") / (name + ".csv");
-    const std::string golden = (csv.parent_path() / name).string();
+    const fs::path data = TestDataPath("report");
+    const fs::path source = fs::is_directory(data / name) ? data / name : data / (name + ".csv");
+    const std::string golden = (data / name).string();
     TempDir dir;
+    std::string warnings;
     for (const auto& [dialect, suffix] :
          {std::pair{TableDialect::Rfc4180, ".table.csv"},
           std::pair{TableDialect::Excel, ".excel.csv"},
           std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
-      ASSERT_NO_THROW(MakeReport({csv, name + ".csv", dir / "report.html", dir / "plots",
-                                  dir / "table.csv", dialect, kMadeAt, dir / "records"}));
+      std::vector<std::string> said;
+      ASSERT_NO_THROW(
+          said = MakeReport({ReportInputsFrom({source.string()}), dir / "report.html",
+                             dir / "plots", dir / "table.csv", dialect, kMadeAt, dir / "records"}));
+      warnings.clear();
+      for (const std::string& w : said) warnings += ReplaceAll(w, data.string() + "/", "") + "\n";
       ExpectGolden(ReadFileBytes(dir / "table.csv"), golden + suffix);
+    }
+    if (!warnings.empty() || fs::exists(golden + ".warnings")) {
+      ExpectGolden(warnings, golden + ".warnings");
     }
     ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
                  golden + ".html");
@@ -115,8 +126,13 @@ TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
     for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
                                    bom + ReplaceAll(cut, "\r\n", "\n")}) {
       WriteFileBytes(dir / "demo.csv", csv);
-      MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
-                  TableDialect::Excel, kMadeAt, std::nullopt});
+      MakeReport({{{dir / "demo.csv", "demo.csv", "demo.csv"}},
+                  dir / "demo.html",
+                  std::nullopt,
+                  dir / "table.csv",
+                  TableDialect::Excel,
+                  kMadeAt,
+                  std::nullopt});
       made.insert(std::regex_replace(ReadFileBytes(dir / "demo.html"), sizeAndDigest, "") +
                   ReadFileBytes(dir / "table.csv"));
     }
