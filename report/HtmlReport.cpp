@@ -1,5 +1,8 @@
 #include "report/HtmlReport.h"
 
+#include <algorithm>
+
+#include "report/AssetHistory.h"
 #include "report/ReportText.h"
 #include "report/SignOffBlock.h"
 #include "report/Traceability.h"
@@ -37,6 +40,7 @@ td.num { text-align: right; }
 @media print { .card svg { max-width: 150mm; } }
 .cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
 .conflict { color: #b00000; margin: 4px 0; }
+td.drift { color: #b00000; font-weight: bold; }
 )";
 
 std::string StatusSpan(const DexalVerdict& status) {
@@ -44,6 +48,14 @@ std::string StatusSpan(const DexalVerdict& status) {
                      : status.kind == DexalVerdict::Kind::Fail ? "fail"
                                                                : "other";
   return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status.text) + "</span>";
+}
+
+// The status of an asset's latest result.
+DexalVerdict LastStatus(const ReportAsset& a) {
+  return (*std::max_element(
+              a.results.begin(), a.results.end(),
+              [](const ReportResult* x, const ReportResult* y) { return x->date < y->date; }))
+      ->status;
 }
 
 std::string Cell(const std::string& text, const char* cls = nullptr) {
@@ -102,14 +114,27 @@ std::string Card(const ReportResult& r, std::size_t resultCount, bool manySource
 
 }  // namespace
 
+bool AnyHistory(std::span<const ReportAsset> assets) {
+  return std::any_of(assets.begin(), assets.end(), [](const ReportAsset& a) { return a.days > 1; });
+}
+
 std::string AssetSummaryHtml(std::span<const ReportAsset> assets) {
+  const bool history = AnyHistory(assets);
   std::string html =
       "<section class=\"summary\">\n<h2>Assets tested</h2>\n<table>\n<tr><th>Asset ID</th>"
-      "<th>Make</th><th>Model</th><th>Serial</th><th>Results</th><th>Status</th></tr>\n";
+      "<th>Make</th><th>Model</th><th>Serial</th>";
+  html += history ? "<th>First date</th><th>Last date</th><th>Results</th><th>Status</th>"
+                    "<th>Last status</th><th>Drift</th></tr>\n"
+                  : "<th>Results</th><th>Status</th></tr>\n";
   for (const ReportAsset& a : assets) {
-    html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) +
-            Cell(a.assetSerial) + Cell(std::to_string(a.results.size()), "num") + "<td>" +
-            StatusSpan(a.status) + "</td></tr>\n";
+    html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) + Cell(a.assetSerial);
+    if (history) html += Cell(a.firstDate) + Cell(a.lastDate);
+    html += Cell(std::to_string(a.results.size()), "num") + "<td>" + StatusSpan(a.status) + "</td>";
+    if (history) {
+      html += "<td>" + StatusSpan(LastStatus(a)) + "</td>" +
+              Cell(a.drift, a.drift.empty() ? nullptr : "drift");
+    }
+    html += "</tr>\n";
   }
   return html + "</table>\n</section>\n";
 }
@@ -136,14 +161,14 @@ std::string HtmlPageStart(const std::string& title, const ReportModel& model,
   html.reserve(plotBytes + 16384);
   html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
           HtmlEscaped(title) + "</title>\n<style>" + kStyle + kSignOffStyle + kTraceabilityStyle +
-          "</style>\n" + PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n";
+          kHistoryStyle + "</style>\n" + PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n";
   return html;
 }
 
 std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount, bool manySources) {
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
-                     HtmlEscaped(a.assetSerial) + "</small></h2>\n";
+                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(a);
   for (const ReportResult* r : a.results) html += Card(*r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }

@@ -20,7 +20,9 @@ std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts
 // reserved for `plotBytes` more.
 std::string HtmlPageStart(const std::string& title, const ReportModel& model,
                           const std::string& madeAt, std::size_t plotBytes);
-// The table of the assets tested: make, model, serial, count of results, overall status.
+// The table of the assets tested: make, model, serial, count of results, overall status; where
+// an asset was tested on more than one day, also its first and last date, the status of its
+// latest result and its drift note.
 std::string AssetSummaryHtml(std::span<const ReportAsset> assets);
 // An asset's heading, its cards and its sign-off block. `resultCount`: the results of the
 // report; with `manySources`, each card names the file and line it was read from.

@@ -8,6 +8,7 @@
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
 #include "platform/WideText.h"
+#include "report/AssetHistory.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
@@ -52,6 +53,7 @@ void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) 
 // header that is not ours (another program's, a later version's) is shown as it stands.
 ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
   ReportMeasurement m;
+  m.header = header;
   const DexalColumnName* column = ColumnNameFromHeader(header);
   if (column == nullptr) {
     m.name = header;
@@ -83,7 +85,7 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
   ReportMeasurement& load = r.measurements.front();
   if (type != nullptr && !r.carriesPulse && load.value == "0") {
-    load = {load.name, "not used", "", false};
+    load = {load.name, "not used", "", false, load.header};
   }
   return r;
 }
@@ -182,14 +184,26 @@ ReportModel ReportModelBuilder::Finish() {
     const auto key = std::make_tuple(r.assetId, r.assetMake, r.assetModel, r.assetSerial);
     auto [at, added] = index.emplace(key, model.assets.size());
     if (added) {
-      model.assets.push_back({r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}});
+      model.assets.push_back(
+          {r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}, 0, {}, {}, {}});
     }
     model.assets[at->second].results.push_back(&r);
   }
-  for (ReportAsset& asset : model.assets) asset.status = OverallStatus(asset.results);
-  std::stable_partition(model.assets.begin(), model.assets.end(), [](const ReportAsset& a) {
-    return a.status.kind == DexalVerdict::Kind::Fail;
-  });
+  for (ReportAsset& asset : model.assets) {
+    asset.status = OverallStatus(asset.results);
+    asset.days = TestDays(asset);
+    const auto [first, last] = std::minmax_element(
+        asset.results.begin(), asset.results.end(),
+        [](const ReportResult* a, const ReportResult* b) { return a->date < b->date; });
+    asset.firstDate = (*first)->date.substr(0, 10);
+    asset.lastDate = (*last)->date.substr(0, 10);
+    asset.drift = DriftNote(asset);
+  }
+  const auto rank = [](const ReportAsset& a) {
+    return a.status.kind == DexalVerdict::Kind::Fail ? 0 : a.drift.empty() ? 2 : 1;
+  };
+  std::stable_sort(model.assets.begin(), model.assets.end(),
+                   [&](const ReportAsset& a, const ReportAsset& b) { return rank(a) < rank(b); });
   return model;
 }
 

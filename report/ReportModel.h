@@ -20,6 +20,7 @@ struct ReportMeasurement {
   std::string value;  // the cell's text without the unit split from it; "not used" for no load
   std::string unit;
   bool isNumber = false;  // value is a plain decimal number
+  std::string header;     // the column's header in the file
 };
 
 struct ReportResult {
@@ -45,6 +46,9 @@ struct ReportAsset {
   std::string assetId, assetMake, assetModel, assetSerial;
   std::vector<const ReportResult*> results;  // in file order
   DexalVerdict status;                       // Fail when any result failed
+  std::size_t days = 0;                      // the days it was tested on
+  std::string firstDate, lastDate;           // of its results, without the time of day
+  std::string drift;                         // its drift note (AssetHistory.h), if any
 };
 
 // What a report shows of one or more CSV files.
@@ -54,7 +58,9 @@ struct ReportModel {
   std::string testerSerial, serviceDate;
   std::size_t sourceCount = 0;
   std::vector<ReportResult> results;
-  std::vector<ReportAsset> assets;  // those with a failure first, then in order of appearance
+  // Those with a failure first, then those with a drift note, then the rest; each group in
+  // order of appearance.
+  std::vector<ReportAsset> assets;
   std::size_t passes = 0, fails = 0, others = 0;
 };
 

@@ -3,7 +3,8 @@
 tester a year apart, as a department keeps them. The tester was not cleared before 2025, so
 that download sends two results of 2024 again (this time with graph points); the 2026 download
 holds a result with the identity of one of 2025 and another charge time (a conflict); DEF-100's
-charge time rises from 8.0 s to 16.4 s, over the 15 s limit. Deterministic.
+charge time rises from 8.0 s to 16.4 s, over the 15 s limit (the tester passed it; its
+status is the tester's own); PAC-300 fails in 2026. Deterministic.
 
     make_archive.py                      write the three scenarios
     make_archive.py SIM DOWNLOAD FOLDER  also download each into FOLDER (2024-03.csv,
@@ -64,14 +65,15 @@ PACER_2024 = pacer("PAC-300", (2024, 3, 13, 11, 0), 70, 20)
 CHARGE_2025 = charge("DEF-200", (2025, 3, 11, 10, 30), 9.5)
 
 DOWNLOADS = {
-    "2024": [charge("DEF-100", (2024, 3, 12, 9, 0), 8.0), synch("DEF-100", (2024, 3, 12, 9, 5), 0.035),
-             SHOCK_2024, PACER_2024],
+    "2024": [SHOCK_2024, charge("DEF-100", (2024, 3, 12, 9, 0), 8.0),
+             synch("DEF-100", (2024, 3, 12, 9, 5), 0.035), PACER_2024],
     "2025": [SHOCK_2024, PACER_2024, charge("DEF-100", (2025, 3, 11, 9, 0), 11.0),
              synch("DEF-100", (2025, 3, 11, 9, 5), 0.042), CHARGE_2025],
-    "2026": [charge("DEF-100", (2026, 3, 10, 9, 0), 16.4, status="fail",
-                    comment="Charge slow, sent for service"),
+    "2026": [charge("DEF-100", (2026, 3, 10, 9, 0), 16.4, comment="Charge slow"),
              synch("DEF-100", (2026, 3, 10, 9, 5), 0.048),
-             dict(CHARGE_2025, chargeTime=9.8), pacer("PAC-300", (2026, 3, 12, 11, 0), 68, 20)],
+             dict(CHARGE_2025, chargeTime=9.8),
+             dict(pacer("PAC-300", (2026, 3, 12, 11, 0), 52, 20), status="fail",
+                  comment="Output low, sent for service")],
 }
 
 

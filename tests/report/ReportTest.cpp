@@ -14,6 +14,7 @@
 
 #include "DexalVersion.h"
 #include "csv/DexalCSVreader.h"
+#include "report/AssetHistory.h"
 #include "report/AssetRecords.h"
 #include "report/PlotAxis.h"
 #include "report/ReportFiles.h"
@@ -175,6 +176,22 @@ TEST(ReportParts, SummaryOrder) {
       order += (order.empty() ? "" : " ") + asset.assetId;
     }
     return order;
+  });
+}
+
+TEST(ReportParts, DriftNote) {
+  ExpectEachRow("report/drift.txt", 2, [](const auto& cells) {
+    std::vector<ReportResult> results;
+    std::istringstream times(cells[0]);
+    for (std::string time; times >> time;) {
+      ReportResult& r = results.emplace_back();
+      r.date = "2020-01-0" + std::to_string(results.size()) + "T09:00:00";
+      r.measurements.push_back({"Charge time", time, "s", true, "DefibChargeTime"});
+    }
+    ReportAsset asset;
+    for (const ReportResult& r : results) asset.results.push_back(&r);
+    const std::string note = DriftNote(asset);
+    return note.empty() ? "-" : note;
   });
 }
 

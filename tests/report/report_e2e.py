@@ -161,9 +161,20 @@ def check_refusals(report, demo_bytes, work):
 def check_archive(report, work):
     """The archive of three downloads, its folder named twice and one of its files again: the
     same table as its golden file (each result once), the warnings of archive.warnings on stderr,
-    status 0; the table's keys, one Source each but for the conflicting result's."""
+    status 0; the table's keys, one Source each but for the conflicting result's. Its history in
+    the browser (screenshot, PDF): the trend plots drawn, the limit lines labelled, the drift
+    note shown."""
     archive, table = os.path.join(DATA, "archive"), os.path.join(work, "archive.table.csv")
-    r = run([report, archive, os.path.join(archive, "2024-03.csv"), archive + "/", "--table", table])
+    html = os.path.join(work, "archive.html")
+    r = run([report, archive, os.path.join(archive, "2024-03.csv"), archive + "/", "--table", table,
+             "--html", html])
+    chromium(work, "--window-size=1000,2400", "--screenshot=" + html + ".png", "file://" + html)
+    chromium(work, "--no-pdf-header-footer", "--print-to-pdf=" + html + ".pdf", "file://" + html)
+    dom = chromium(work, "--dump-dom", "file://" + html)
+    trends = re.findall(r'<svg[^>]*class="trend".*?</svg>', dom, re.S)
+    check(len(trends) == 9 and all("<polyline" in t for t in trends) and
+          len(re.findall(r'class="limit">limit (15 s|60 ms), IEC 60601-2-4<', dom)) == 2 and
+          "Drift: Charge time 16.4 s" in dom, "archive history: %d trends" % len(trends))
     warnings = open(os.path.join(DATA, "archive.warnings")).read().replace("archive/", archive + "/")
     check(r.returncode == 0 and r.stderr.decode() == "".join(
         "warning: " + line + "\n" for line in warnings.splitlines()), "archive: %d %r" % (r.returncode, r.stderr))
