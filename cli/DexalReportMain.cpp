@@ -23,22 +23,28 @@ constexpr int kExitFailed = 1;
 constexpr const char* kBoxCaption = "Dexal CSV report";
 
 // Started with no argument where there is a desktop (the "Dexal CSV report" shortcut): the
-// common open dialog asks for the CSV file, a question whether to write the records of each
-// asset too, into a folder beside it; the report goes beside it as on the command line, and a
-// message box says where, or why not, and offers to open the report. Cancelling the dialog ends
-// the program quietly.
+// common open dialog asks for the CSV files (one or several, read as one record set), a
+// question whether to write the records of each asset too, into a folder beside the first; the
+// report goes beside the first as on the command line, and a message box says where, or why
+// not (and any conflicts found), and offers to open the report. Cancelling the dialog ends the
+// program quietly.
 int RunFromDesktop() {
   using namespace Dexal;
   CloseOwnConsole();
-  const std::optional<std::filesystem::path> csv = FileFromOpenDialog("CSV", "*.csv");
-  if (!csv) return 0;
+  const std::vector<std::filesystem::path> chosen = FilesFromOpenDialog("CSV", "*.csv");
+  if (chosen.empty()) return 0;
+  const std::filesystem::path* csv = &chosen.front();
   ReportRequest request;
-  request.inputs = {{*csv, Utf8FromPath(csv->filename()), Utf8FromPath(csv->filename())}};
+  for (const std::filesystem::path& file : chosen) {
+    request.inputs.push_back({file, Utf8FromPath(file.filename()), Utf8FromPath(file.filename())});
+  }
   request.madeAt = SourceDateOrNow();
   request.html = std::filesystem::path(*csv).replace_extension(".html");
-  if (SameFile(*csv, *request.html)) {
-    ShowMessageBox(kBoxCaption, Utf8FromPath(*csv) + ": the report would replace it", true);
-    return kExitUsage;
+  for (const std::filesystem::path& file : chosen) {
+    if (SameFile(file, *request.html)) {
+      ShowMessageBox(kBoxCaption, Utf8FromPath(file) + ": the report would replace it", true);
+      return kExitUsage;
+    }
   }
   const std::filesystem::path records =
       csv->parent_path() / (csv->stem().native() + PathFromUtf8("-records").native());
@@ -46,13 +52,15 @@ int RunFromDesktop() {
                                 Utf8FromPath(records) + "?")) {
     request.perAssetDir = records;
   }
+  std::vector<std::string> warnings;
   try {
-    MakeReport(request);
+    warnings = MakeReport(request);
   } catch (const std::exception& e) {
     ShowMessageBox(kBoxCaption, e.what(), true);
     return kExitFailed;
   }
   std::string said = "Report written to\n" + Utf8FromPath(*request.html);
+  for (const std::string& warning : warnings) said += "\nWarning: " + warning;
   if (request.perAssetDir) said += "\nRecords of each asset in\n" + Utf8FromPath(records);
   if (AskYesNo(kBoxCaption, said + "\n\nOpen the report?") &&
       !OpenWithDefaultProgram(*request.html)) {
@@ -121,15 +129,22 @@ int RunProgram(int argc, char** argv) {
     if (!first.has_filename()) first = first.parent_path();  // "archive/"
     request.html = first.replace_extension(".html");
   }
-  std::vector<std::pair<std::string, std::string>> named = {
+  const std::vector<std::pair<std::string, std::string>> named = {
       {htmlOption->empty() ? "the HTML report" : "--html", Utf8FromPath(request.html.value_or(""))},
       {"--table", table},
       {"--plots", plots},
       {"--per-asset", perAsset}};
-  for (const ReportInput& input : request.inputs) {
-    named.insert(named.begin(), {"the CSV file", Utf8FromPath(input.path)});
+  // Each CSV file against the outputs (the files are one another only once, being counted once).
+  std::optional<std::string> error = SameFileError(named);
+  for (std::size_t i = 0; i < request.inputs.size() && !error; ++i) {
+    std::vector<std::pair<std::string, std::string>> pair = {
+        {"the CSV file", Utf8FromPath(request.inputs[i].path)}, {}};
+    for (const auto& output : named) {
+      pair.back() = output;
+      if ((error = SameFileError(pair))) break;
+    }
   }
-  if (const auto error = SameFileError(named)) {
+  if (error) {
     std::fprintf(stderr, "dexal-report: %s\n", error->c_str());
     return kExitUsage;
   }

@@ -81,15 +81,30 @@ void AddRecords(const ReportRequest& request, const ReportModel& model,
   for (const ReportAsset& a : model.assets) ids.push_back(a.assetId);
   const std::vector<std::string> names = RecordFileNames(ids);
   outputs.AddFolder(*request.perAssetDir);
+  // The CSV files (which exist, having been read) resolved once: a record is one of them by its
+  // resolved name, or by a hard link, which has the file's size.
+  std::vector<std::pair<std::filesystem::path, std::uintmax_t>> inputs;
+  for (const ReportInput& input : request.inputs) {
+    std::error_code none;
+    inputs.emplace_back(ResolvedPath(input.path), std::filesystem::file_size(input.path, none));
+  }
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::filesystem::path record = *request.perAssetDir / names[i];
-    std::vector<std::pair<std::optional<std::filesystem::path>, const char*>> others = {
-        {request.html, "the HTML report"}, {request.table, "--table"}};
-    for (const ReportInput& input : request.inputs) others.emplace_back(input.path, "the CSV file");
-    for (const auto& [other, what] : others) {
-      if (other && SameFile(*other, record)) {
-        throw RecordIsAnotherFile(std::string(what) +
-                                  " and --per-asset name the same file: " + Utf8FromPath(record));
+    const auto refuse = [&](const char* what) {
+      throw RecordIsAnotherFile(std::string(what) +
+                                " and --per-asset name the same file: " + Utf8FromPath(record));
+    };
+    for (const auto& [other, what] :
+         {std::pair{request.html, "the HTML report"}, std::pair{request.table, "--table"}}) {
+      if (other && SameFile(*other, record)) refuse(what);
+    }
+    std::error_code none;
+    const std::uintmax_t size = std::filesystem::file_size(record, none);
+    const std::filesystem::path resolved = ResolvedPath(record);
+    for (const auto& [input, inputSize] : inputs) {
+      if (SamePathText(input, resolved) ||
+          (!none && size == inputSize && SameFile(input, record))) {
+        refuse("the CSV file");
       }
     }
     outputs.Add(record, AssetRecordHtml(model, model.assets[i], sources, madeAt));
@@ -99,7 +114,8 @@ void AddRecords(const ReportRequest& request, const ReportModel& model,
 }  // namespace
 
 std::vector<std::string> MakeReport(const ReportRequest& request) {
-  ReportModelBuilder builder(request.plotsDir.has_value());
+  ReportModelBuilder builder(request.plotsDir.has_value(),
+                             request.html || request.plotsDir || request.perAssetDir);
   std::vector<SourceFacts> sources;
   for (const ReportInput& input : request.inputs) {
     auto digesting =

@@ -143,7 +143,7 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
         r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
       }
       same.push_back({model_.results.size() - 1, section.values, where});
-    } else if (model_.results[copy->index].plot.empty() && !section.points.empty()) {
+    } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
       r = &model_.results[copy->index];  // the copy with graph points is the one kept
       copy->where = where;
     } else {
@@ -152,7 +152,8 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
     r->sourceIndex = sourceIndex;
     r->source = source;
     r->line = section.line + 1;
-    if (!section.points.empty()) {
+    r->graphPoints = !section.points.empty();
+    if (r->graphPoints && plots_) {
       const PulsePlotText text = PlotTextOf(*r);
       r->plot = PulsePlotSvg(section, text, false);
       if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);

@@ -33,6 +33,7 @@ struct ReportResult {
   // Its graph points drawn when the section was read (they are not kept): the plot as the page
   // shows it and as a file of its own; empty when the file has no graph points for it.
   std::string plot, plotFile;
+  bool graphPoints = false;  // read with graph points
   // Where it was read: the source's index among the files read, its name in the report and the
   // line of its values.
   std::size_t sourceIndex = 0;
@@ -71,7 +72,9 @@ struct ReportModel {
 // and each named in a warning. Plots as files of their own are drawn only with `plotFiles`.
 class ReportModelBuilder {
  public:
-  explicit ReportModelBuilder(bool plotFiles) : plotFiles_(plotFiles) {}
+  // Plots are drawn only with `plots` (for a page that shows them).
+  explicit ReportModelBuilder(bool plotFiles, bool plots = true)
+      : plotFiles_(plotFiles), plots_(plots) {}
   // Every section of the file; `source` names it in the report, `messageName` in warnings.
   void Add(DexalCSVreader& reader, const std::string& source, const std::string& messageName);
   // The model, its assets and counts; `warnings` the conflicts found, each
@@ -85,7 +88,7 @@ class ReportModelBuilder {
     std::vector<std::string> values;
     std::string where;
   };
-  bool plotFiles_;
+  bool plotFiles_, plots_;
   ReportModel model_;
   std::vector<std::string> serials_;
   std::map<std::tuple<std::string, std::string, std::string, std::string>, std::vector<Kept>> kept_;

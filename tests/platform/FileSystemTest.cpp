@@ -1,8 +1,10 @@
-// Which paths name one file (platform/same-file.txt) and how a failed write says why, natively
-// and under Wine.
+// Which paths name one file (platform/same-file.txt), the files the open dialog chose
+// (platform/open-dialog.txt) and how a failed write says why, natively and under Wine.
 #include "platform/FileSystem.h"
 
+#include "platform/Desktop.h"
 #include "platform/OsError.h"
+#include "platform/WideText.h"
 #include "tests/support/Testing.h"
 
 namespace Dexal {
@@ -26,6 +28,16 @@ TEST(FileSystem, SameFileAsTheTableSays) {
     if (row.cells[column] == "-") continue;
     EXPECT_EQ(SameFile(dir / row.cells[0], dir / row.cells[1]) ? "yes" : "no", row.cells[column]);
   }
+}
+
+TEST(FileSystem, FilesThatTheOpenDialogChose) {
+  testing::ExpectEachRow("platform/open-dialog.txt", 2, [](const auto& cells) {
+    std::string files;
+    for (const fs::path& path : PathsFromOpenDialogText(WideTextFromUtf8(cells[0]))) {
+      files += (files.empty() ? "" : ";") + Utf8FromPath(path.generic_wstring());
+    }
+    return files;
+  });
 }
 
 // The reason goes inside "X: cannot be written (reason)": the system's text on one line.
