@@ -60,7 +60,15 @@ int RunFromDesktop() {
     return kExitFailed;
   }
   std::string said = "Report written to\n" + Utf8FromPath(*request.html);
-  for (const std::string& warning : warnings) said += "\nWarning: " + warning;
+  // A box shows the first conflicts; the rest are marked in the report.
+  constexpr std::size_t kWarningsShown = 5;
+  for (std::size_t i = 0; i < warnings.size() && i < kWarningsShown; ++i) {
+    said += "\nWarning: " + warnings[i];
+  }
+  if (warnings.size() > kWarningsShown) {
+    said += "\nand " + std::to_string(warnings.size() - kWarningsShown) +
+            " more conflicts, marked in the report";
+  }
   if (request.perAssetDir) said += "\nRecords of each asset in\n" + Utf8FromPath(records);
   if (AskYesNo(kBoxCaption, said + "\n\nOpen the report?") &&
       !OpenWithDefaultProgram(*request.html)) {
