@@ -162,14 +162,15 @@ def check_archive(report, work):
     """The archive of three downloads, its folder named twice and one of its files again: the
     same table as its golden file (each result once), the warnings of archive.warnings on stderr,
     status 0; the table's keys, one Source each but for the conflicting result's. Its history in
-    the browser (screenshot, PDF): the trend plots drawn, the limit lines labelled, the drift
-    note shown."""
+    the browser (screenshot, PDF: no card split, each page numbered): the trend plots drawn, the
+    limit lines labelled, the drift note shown."""
     archive, table = os.path.join(DATA, "archive"), os.path.join(work, "archive.table.csv")
     html = os.path.join(work, "archive.html")
     r = run([report, archive, os.path.join(archive, "2024-03.csv"), archive + "/", "--table", table,
              "--html", html])
     chromium(work, "--window-size=1000,2400", "--screenshot=" + html + ".png", "file://" + html)
     chromium(work, "--no-pdf-header-footer", "--print-to-pdf=" + html + ".pdf", "file://" + html)
+    check_pages(html + ".pdf", 11, "DX2-1")
     dom = chromium(work, "--dump-dom", "file://" + html)
     trends = re.findall(r'<svg[^>]*class="trend".*?</svg>', dom, re.S)
     check(len(trends) == 9 and all("<polyline" in t for t in trends) and
