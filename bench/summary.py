@@ -76,6 +76,14 @@ def main():
                  zeros["time to refuse 1 GiB of zero bytes"],
                  "peak memory %s (goals: 2 s, 100 MB)"
                  % zeros["peak memory refusing 1 GiB of zero bytes"]))
+    archive = values_of(subprocess.run([build + "/bench/report/bench_report_archive"],
+                                       capture_output=True, text=True, check=True).stdout)
+    rows.append(("dexal-report over 200 emulated downloads with overlaps (20,000 results), HTML "
+                 "and table", archive["dexal-report over the archive"],
+                 "%s of the reader alone (%s; goal: at most 1.5x), peak memory %s (goal: under "
+                 "200 MB)" % (archive["archive report / reader alone"],
+                              archive["reader alone over the archive"],
+                              archive["peak memory of the archive report"])))
     rows.append(("unpaced download, graph points", value["unpaced results per second (graph points)"]
                  + " results/s", ""))
     rows.append(("peak memory of dexal-download, reference scenario with graph points",

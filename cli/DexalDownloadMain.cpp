@@ -42,8 +42,7 @@ std::string Results(std::uint32_t count) {
 // The HTML report of the file the download has just written; the status of the program.
 int WriteReport(const Options& options, const std::filesystem::path& csv) {
   Dexal::ReportRequest request;
-  request.csv = csv;
-  request.csvName = options.output;
+  request.inputs = {{csv, options.output, Dexal::Utf8FromPath(csv.filename())}};
   request.html = Dexal::PathFromUtf8(options.report);
   request.madeAt = Dexal::SourceDateOrNow();
   try {

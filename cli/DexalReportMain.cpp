@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "DexalVersion.h"
 #include "cli/CommandLine.h"
@@ -21,23 +23,28 @@ constexpr int kExitFailed = 1;
 constexpr const char* kBoxCaption = "Dexal CSV report";
 
 // Started with no argument where there is a desktop (the "Dexal CSV report" shortcut): the
-// common open dialog asks for the CSV file, a question whether to write the records of each
-// asset too, into a folder beside it; the report goes beside it as on the command line, and a
-// message box says where, or why not, and offers to open the report. Cancelling the dialog ends
-// the program quietly.
+// common open dialog asks for the CSV files (one or several, read as one record set), a
+// question whether to write the records of each asset too, into a folder beside the first; the
+// report goes beside the first as on the command line, and a message box says where, or why
+// not (and any conflicts found), and offers to open the report. Cancelling the dialog ends the
+// program quietly.
 int RunFromDesktop() {
   using namespace Dexal;
   CloseOwnConsole();
-  const std::optional<std::filesystem::path> csv = FileFromOpenDialog("CSV", "*.csv");
-  if (!csv) return 0;
+  const std::vector<std::filesystem::path> chosen = FilesFromOpenDialog("CSV", "*.csv");
+  if (chosen.empty()) return 0;
+  const std::filesystem::path* csv = &chosen.front();
   ReportRequest request;
-  request.csv = *csv;
-  request.csvName = Utf8FromPath(csv->filename());
+  for (const std::filesystem::path& file : chosen) {
+    request.inputs.push_back({file, Utf8FromPath(file.filename()), Utf8FromPath(file.filename())});
+  }
   request.madeAt = SourceDateOrNow();
   request.html = std::filesystem::path(*csv).replace_extension(".html");
-  if (SameFile(*csv, *request.html)) {
-    ShowMessageBox(kBoxCaption, Utf8FromPath(*csv) + ": the report would replace it", true);
-    return kExitUsage;
+  for (const std::filesystem::path& file : chosen) {
+    if (SameFile(file, *request.html)) {
+      ShowMessageBox(kBoxCaption, Utf8FromPath(file) + ": the report would replace it", true);
+      return kExitUsage;
+    }
   }
   const std::filesystem::path records =
       csv->parent_path() / (csv->stem().native() + PathFromUtf8("-records").native());
@@ -45,13 +52,23 @@ int RunFromDesktop() {
                                 Utf8FromPath(records) + "?")) {
     request.perAssetDir = records;
   }
+  std::vector<std::string> warnings;
   try {
-    MakeReport(request);
+    warnings = MakeReport(request);
   } catch (const std::exception& e) {
     ShowMessageBox(kBoxCaption, e.what(), true);
     return kExitFailed;
   }
   std::string said = "Report written to\n" + Utf8FromPath(*request.html);
+  // A box shows the first conflicts; the rest are marked in the report.
+  constexpr std::size_t kWarningsShown = 5;
+  for (std::size_t i = 0; i < warnings.size() && i < kWarningsShown; ++i) {
+    said += "\nWarning: " + warnings[i];
+  }
+  if (warnings.size() > kWarningsShown) {
+    said += "\nand " + std::to_string(warnings.size() - kWarningsShown) +
+            " more conflicts, marked in the report";
+  }
   if (request.perAssetDir) said += "\nRecords of each asset in\n" + Utf8FromPath(records);
   if (AskYesNo(kBoxCaption, said + "\n\nOpen the report?") &&
       !OpenWithDefaultProgram(*request.html)) {
@@ -65,13 +82,19 @@ int RunProgram(int argc, char** argv) {
   if (argc == 1 && HasDesktopDialogs()) return RunFromDesktop();
   CLI::App app{
       "Makes an HTML report with pulse plots, SVG plots, one flat table and one record per "
-      "asset of a CSV file that dexal-download or the Dexal CSV Downloader wrote.",
+      "asset of CSV files that dexal-download or the Dexal CSV Downloader wrote, read as one "
+      "record set: a result (tester serial, Asset ID, date, test type) in several files counts "
+      "once; the same result with other values is a conflict, kept twice and warned of.",
       "dexal-report"};
-  std::string csv, html, plots, table, dialect, perAsset;
-  app.add_option("csv", csv, "the CSV file of a download")->required();
+  std::vector<std::string> csvs;
+  std::string html, plots, table, dialect, perAsset;
+  app.add_option("csv", csvs,
+                 "the CSV file of a download, or a folder: every *.csv in it and below, in name "
+                 "order (any number of them)")
+      ->required();
   auto* htmlOption = app.add_option("--html", html,
-                                    "HTML report to write (without any option: the CSV file's "
-                                    "name with .html, beside it)");
+                                    "HTML report to write (without any option: the first CSV "
+                                    "file's or folder's name with .html, beside it)");
   auto* plotsOption = app.add_option("--plots", plots,
                                      "folder for one SVG plot per pulse result (made when "
                                      "missing, but not its parent folders)");
@@ -90,35 +113,55 @@ int RunProgram(int argc, char** argv) {
   app.set_version_flag("--version", "dexal-report " DEXAL_VERSION_TEXT);
   app.footer(
       "Every output is written under a temporary name and moved into place when all are "
-      "complete.\nExit status: 0 when every file was written, 1 when the CSV file cannot be "
-      "read or an output cannot be written (every file is then as it was), 2 for a usage error "
+      "complete. Each conflict is a line \"warning: FILE:LINE and FILE:LINE: ...\" on "
+      "stderr.\nExit status: 0 when every file was written, 1 when a CSV file cannot be "
+      "read, a folder holds no CSV file or an output cannot be written (every file is then as it "
+      "was), 2 for a usage error "
       "(an output that is the CSV file or another output among them, also an asset's record).");
   if (const std::optional<int> status = ParseCommandLine(app, argc, argv)) return *status;
 
   ReportRequest request;
-  request.csv = PathFromUtf8(csv);
-  request.csvName = csv;
+  try {
+    request.inputs = ReportInputsFrom(csvs);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dexal-report: %s\n", e.what());
+    return kExitFailed;
+  }
   request.madeAt = SourceDateOrNow();
   if (!htmlOption->empty()) request.html = PathFromUtf8(html);
   if (!plotsOption->empty()) request.plotsDir = PathFromUtf8(plots);
   if (!tableOption->empty()) request.table = PathFromUtf8(table);
   if (!perAssetOption->empty()) request.perAssetDir = PathFromUtf8(perAsset);
   if (!request.html && !request.plotsDir && !request.table && !request.perAssetDir) {
-    request.html = std::filesystem::path(request.csv).replace_extension(".html");
+    std::filesystem::path first = PathFromUtf8(csvs.front());
+    if (!first.has_filename()) first = first.parent_path();  // "archive/"
+    request.html = first.replace_extension(".html");
   }
-  if (const auto error = SameFileError({{"the CSV file", csv},
-                                        {htmlOption->empty() ? "the HTML report" : "--html",
-                                         Utf8FromPath(request.html.value_or(""))},
-                                        {"--table", table},
-                                        {"--plots", plots},
-                                        {"--per-asset", perAsset}})) {
+  const std::vector<std::pair<std::string, std::string>> named = {
+      {htmlOption->empty() ? "the HTML report" : "--html", Utf8FromPath(request.html.value_or(""))},
+      {"--table", table},
+      {"--plots", plots},
+      {"--per-asset", perAsset}};
+  // Each CSV file against the outputs (the files are one another only once, being counted once).
+  std::optional<std::string> error = SameFileError(named);
+  for (std::size_t i = 0; i < request.inputs.size() && !error; ++i) {
+    std::vector<std::pair<std::string, std::string>> pair = {
+        {"the CSV file", Utf8FromPath(request.inputs[i].path)}, {}};
+    for (const auto& output : named) {
+      pair.back() = output;
+      if ((error = SameFileError(pair))) break;
+    }
+  }
+  if (error) {
     std::fprintf(stderr, "dexal-report: %s\n", error->c_str());
     return kExitUsage;
   }
   if (dialect == "excel") request.dialect = TableDialect::Excel;
   if (dialect == "excel-semicolon") request.dialect = TableDialect::ExcelSemicolon;
   try {
-    MakeReport(request);
+    for (const std::string& warning : MakeReport(request)) {
+      std::fprintf(stderr, "warning: %s\n", warning.c_str());
+    }
   } catch (const RecordIsAnotherFile& e) {
     std::fprintf(stderr, "dexal-report: %s\n", e.what());
     return kExitUsage;

@@ -1,6 +1,9 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <system_error>
+
+#include "platform/Desktop.h"
 
 namespace Dexal {
 
@@ -21,6 +24,21 @@ WriteTarget WriteTargetOf(const std::filesystem::path& path) {
   target.stream =
       std::filesystem::exists(status) && !regular && !std::filesystem::is_directory(status);
   return target;
+}
+
+std::vector<std::filesystem::path> PathsFromOpenDialogText(std::wstring_view text) {
+  std::vector<std::wstring_view> parts;
+  for (std::size_t at = 0; at < text.size() && text[at] != L'\0';) {
+    const std::size_t end = std::min(text.find(L'\0', at), text.size());
+    parts.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  std::vector<std::filesystem::path> paths;
+  if (parts.size() == 1) paths.emplace_back(parts.front());
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    paths.push_back(std::filesystem::path(parts.front()) / parts[i]);
+  }
+  return paths;
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {

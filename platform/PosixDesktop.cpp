@@ -5,9 +5,9 @@ namespace Dexal {
 // A command line here: its programs are given their files and answer on the terminal.
 bool HasDesktopDialogs() { return false; }
 
-std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& /*kindName*/,
-                                                        const std::string& /*pattern*/) {
-  return std::nullopt;
+std::vector<std::filesystem::path> FilesFromOpenDialog(const std::string& /*kindName*/,
+                                                       const std::string& /*pattern*/) {
+  return {};
 }
 
 void CloseOwnConsole() {}

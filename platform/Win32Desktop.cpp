@@ -11,20 +11,21 @@ namespace Dexal {
 
 bool HasDesktopDialogs() { return true; }
 
-std::optional<std::filesystem::path> FileFromOpenDialog(const std::string& kindName,
-                                                        const std::string& pattern) {
-  // The filter is pairs of texts, each ending in a NUL, and one more NUL at the end.
+std::vector<std::filesystem::path> FilesFromOpenDialog(const std::string& kindName,
+                                                       const std::string& pattern) {
   std::wstring filter = WideTextFromUtf8(kindName) + L'\0' + WideTextFromUtf8(pattern) + L'\0';
   filter += L'\0';
-  wchar_t path[32768] = {};
+  // Room for some thousands of names: the folder and each name, NUL after each.
+  std::vector<wchar_t> chosen(std::size_t{1} << 20, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = static_cast<DWORD>(sizeof path / sizeof path[0]);
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-  return std::filesystem::path(path);
+  dialog.lpstrFile = chosen.data();
+  dialog.nMaxFile = static_cast<DWORD>(chosen.size());
+  dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                 OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&dialog)) return {};
+  return PathsFromOpenDialogText(std::wstring_view(chosen.data(), chosen.size()));
 }
 
 void CloseOwnConsole() {

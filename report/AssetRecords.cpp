@@ -56,20 +56,26 @@ std::vector<std::string> RecordFileNames(const std::vector<std::string>& assetId
 }
 
 std::string AssetRecordHtml(const ReportModel& model, const ReportAsset& asset,
-                            const SourceFacts& source, const std::string& madeAt) {
+                            const std::vector<SourceFacts>& sources, const std::string& madeAt) {
   std::size_t plotBytes = 0;
   for (const ReportResult* r : asset.results) plotBytes += r->plot.size();
   std::string html =
       HtmlPageStart("Test record of " + asset.assetId + ", tester " + model.testerSerial, model,
                     madeAt, plotBytes + 4096 * asset.results.size());
   html += "<header>\n<h1>Test record of " + HtmlEscaped(asset.assetId) + "</h1>\n";
-  html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
-          HtmlEscaped(model.serviceDate) + "</p>\n";
-  html += "<p>From " + HtmlEscaped(source.fileName) + ", record made " + HtmlEscaped(madeAt) +
-          "</p>\n</header>\n";
+  // The files that the asset's results come from.
+  std::vector<SourceFacts> own;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (std::any_of(asset.results.begin(), asset.results.end(),
+                    [i](const ReportResult* r) { return r->sourceIndex == i; })) {
+      own.push_back(sources[i]);
+    }
+  }
+  if (sources.size() == 1) own = sources;
+  html += SourcesHeader(model, own, "record", madeAt) + "</header>\n";
   html += AssetSummaryHtml({&asset, 1});
-  html += AssetSectionHtml(asset, model.results.size());
-  html += TraceabilityHtml(source, model, madeAt);
+  html += AssetSectionHtml(asset, model.results.size(), sources.size() > 1);
+  html += TraceabilityHtml(own, model, madeAt);
   return html + "</body>\n</html>\n";
 }
 

@@ -15,8 +15,9 @@ namespace Dexal {
 std::vector<std::string> RecordFileNames(const std::vector<std::string>& assetIds);
 
 // An asset's record, a page of its own for the asset's work order: the tester, the asset's
-// summary line, its cards and plots, its sign-off block and the traceability block.
+// summary line, its cards and plots, its sign-off block and the traceability block of the files
+// its results come from.
 std::string AssetRecordHtml(const ReportModel& model, const ReportAsset& asset,
-                            const SourceFacts& source, const std::string& madeAt);
+                            const std::vector<SourceFacts>& sources, const std::string& madeAt);
 
 }  // namespace Dexal

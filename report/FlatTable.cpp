@@ -44,16 +44,17 @@ class TableWriter {
   bool textAsText_;
 };
 
-// Tester Serial, then the common headers from Asset ID to Comment, then the measurement.
+// The result's key and Tester Serial, then the common headers from Asset ID to Comment, then the
+// measurement and the file it was read from.
 std::vector<std::string_view> HeaderRow() {
-  std::vector<std::string_view> headers = {"Tester Serial"};
+  std::vector<std::string_view> headers = {"Result Key", "Tester Serial"};
   headers.insert(headers.end(), kCommonHeaders.begin(),
                  kCommonHeaders.begin() + kCommentColumn + 1);
-  headers.insert(headers.end(), {"Measurement", "Value", "Unit"});
+  headers.insert(headers.end(), {"Measurement", "Value", "Unit", "Source"});
   return headers;
 }
 
-constexpr std::size_t kValueColumn = 10;
+constexpr std::size_t kValueColumn = 11;
 
 }  // namespace
 
@@ -64,11 +65,13 @@ std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
   if (forSpreadsheet) table.out_ += "\xEF\xBB\xBF";
   table.Row(HeaderRow());
   for (const ReportResult& r : model.results) {
+    const std::string key =
+        r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
     for (const ReportMeasurement& m : r.measurements) {
       std::string value = m.value;
       if (semicolon && m.isNumber) std::replace(value.begin(), value.end(), '.', ',');
-      table.Row({model.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
-                 r.testType, r.status.text, r.comment, m.name, value, m.unit},
+      table.Row({key, r.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
+                 r.testType, r.status.text, r.comment, m.name, value, m.unit, r.source},
                 m.isNumber ? kValueColumn : kNoColumn);
     }
   }

@@ -11,8 +11,10 @@ namespace Dexal {
 // semicolon locales also ';' between cells and decimal commas in numbers.
 enum class TableDialect { Rfc4180, Excel, ExcelSemicolon };
 
-// One row per measurement: Tester Serial, Asset ID, Asset Make, Asset Model, Asset Serial,
-// Date, Test Type, Status, Comment, Measurement, Value, Unit.
+// One row per measurement of each result: Result Key (tester serial, Asset ID, date and test
+// type, " | " between them, for a maintenance system to match on), Tester Serial, Asset ID,
+// Asset Make, Asset Model, Asset Serial, Date, Test Type, Status, Comment, Measurement, Value,
+// Unit, Source (the file read).
 std::string FlatTableText(const ReportModel& model, TableDialect dialect);
 
 }  // namespace Dexal

@@ -1,5 +1,8 @@
 #include "report/HtmlReport.h"
 
+#include <algorithm>
+
+#include "report/AssetHistory.h"
 #include "report/ReportText.h"
 #include "report/SignOffBlock.h"
 #include "report/Traceability.h"
@@ -36,6 +39,8 @@ td.num { text-align: right; }
 .unit { color: #444; }
 @media print { .card svg { max-width: 150mm; } }
 .cardend { color: #888; font-size: 8pt; text-align: right; margin: 2px 0 0; }
+.conflict { color: #b00000; margin: 4px 0; }
+td.drift { color: #b00000; font-weight: bold; }
 )";
 
 std::string StatusSpan(const DexalVerdict& status) {
@@ -43,6 +48,14 @@ std::string StatusSpan(const DexalVerdict& status) {
                      : status.kind == DexalVerdict::Kind::Fail ? "fail"
                                                                : "other";
   return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status.text) + "</span>";
+}
+
+// The status of an asset's latest result.
+DexalVerdict LastStatus(const ReportAsset& a) {
+  return (*std::max_element(
+              a.results.begin(), a.results.end(),
+              [](const ReportResult* x, const ReportResult* y) { return x->date < y->date; }))
+      ->status;
 }
 
 std::string Cell(const std::string& text, const char* cls = nullptr) {
@@ -75,11 +88,17 @@ std::string MeasurementsTable(const ReportResult& r) {
   return html + "</table>\n";
 }
 
-std::string Card(const ReportResult& r, std::size_t resultCount) {
+std::string Card(const ReportResult& r, std::size_t resultCount, bool manySources) {
+  const std::string from =
+      manySources ? " &middot; " + HtmlEscaped(r.source + ":" + std::to_string(r.line)) : "";
   std::string html = "<article class=\"card\" id=\"result-" + std::to_string(r.position) +
                      "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
                      " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
-                     std::to_string(r.position) + "</span></h3>\n";
+                     std::to_string(r.position) + from + "</span></h3>\n";
+  for (const std::string& other : r.conflicts) {
+    html += "<p class=\"conflict\">Conflicts with " + HtmlEscaped(other) +
+            ": the same tester serial, Asset ID, date and test type with other values.</p>\n";
+  }
   if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscapedLines(r.comment) + "</p>\n";
   html += MeasurementsTable(r);
   if (!r.plot.empty()) {
@@ -95,14 +114,27 @@ std::string Card(const ReportResult& r, std::size_t resultCount) {
 
 }  // namespace
 
+bool AnyHistory(std::span<const ReportAsset> assets) {
+  return std::any_of(assets.begin(), assets.end(), [](const ReportAsset& a) { return a.days > 1; });
+}
+
 std::string AssetSummaryHtml(std::span<const ReportAsset> assets) {
+  const bool history = AnyHistory(assets);
   std::string html =
       "<section class=\"summary\">\n<h2>Assets tested</h2>\n<table>\n<tr><th>Asset ID</th>"
-      "<th>Make</th><th>Model</th><th>Serial</th><th>Results</th><th>Status</th></tr>\n";
+      "<th>Make</th><th>Model</th><th>Serial</th>";
+  html += history ? "<th>First date</th><th>Last date</th><th>Results</th><th>Status</th>"
+                    "<th>Last status</th><th>Drift</th></tr>\n"
+                  : "<th>Results</th><th>Status</th></tr>\n";
   for (const ReportAsset& a : assets) {
-    html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) +
-            Cell(a.assetSerial) + Cell(std::to_string(a.results.size()), "num") + "<td>" +
-            StatusSpan(a.status) + "</td></tr>\n";
+    html += "<tr>" + Cell(a.assetId) + Cell(a.assetMake) + Cell(a.assetModel) + Cell(a.assetSerial);
+    if (history) html += Cell(a.firstDate) + Cell(a.lastDate);
+    html += Cell(std::to_string(a.results.size()), "num") + "<td>" + StatusSpan(a.status) + "</td>";
+    if (history) {
+      html += "<td>" + StatusSpan(LastStatus(a)) + "</td>" +
+              Cell(a.drift, a.drift.empty() ? nullptr : "drift");
+    }
+    html += "</tr>\n";
   }
   return html + "</table>\n</section>\n";
 }
@@ -129,35 +161,46 @@ std::string HtmlPageStart(const std::string& title, const ReportModel& model,
   html.reserve(plotBytes + 16384);
   html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
           HtmlEscaped(title) + "</title>\n<style>" + kStyle + kSignOffStyle + kTraceabilityStyle +
-          "</style>\n" + PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n";
+          kHistoryStyle + "</style>\n" + PrintedOnEachPage(model, madeAt) + "</head>\n<body>\n";
   return html;
 }
 
-std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount) {
+std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount, bool manySources) {
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
-                     HtmlEscaped(a.assetSerial) + "</small></h2>\n";
-  for (const ReportResult* r : a.results) html += Card(*r, resultCount);
+                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(a);
+  for (const ReportResult* r : a.results) html += Card(*r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }
 
-std::string HtmlReportText(const ReportModel& model, const SourceFacts& source,
+std::string SourcesHeader(const ReportModel& model, std::span<const SourceFacts> sources,
+                          const char* made, const std::string& madeAt) {
+  if (model.sourceCount == 1) {
+    return "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
+           HtmlEscaped(model.serviceDate) + "</p>\n<p>From " + HtmlEscaped(sources[0].fileName) +
+           ", " + made + " made " + HtmlEscaped(madeAt) + "</p>\n";
+  }
+  return "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b></p>\n<p>From " +
+         Plural(sources.size(), "file", "files") + " (see Traceability), " + made + " made " +
+         HtmlEscaped(madeAt) + "</p>\n";
+}
+
+std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
                            const std::string& madeAt) {
   std::size_t plotBytes = 0;  // most of the page: reserved once, not grown through copies
   for (const ReportResult& r : model.results) plotBytes += r.plot.size();
   std::string html = HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt,
                                    plotBytes + 4096 * model.results.size());
   html += "<header>\n<h1>Test results</h1>\n";
-  html += "<p>Tester <b>" + HtmlEscaped(model.testerSerial) + "</b>, service date " +
-          HtmlEscaped(model.serviceDate) + "</p>\n";
-  html +=
-      "<p>From " + HtmlEscaped(source.fileName) + ", report made " + HtmlEscaped(madeAt) + "</p>\n";
+  html += SourcesHeader(model, sources, "report", madeAt);
   html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
           std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
           std::to_string(model.others) + " with another status</p>\n</header>\n";
   html += AssetSummaryHtml(model.assets);
-  for (const ReportAsset& a : model.assets) html += AssetSectionHtml(a, model.results.size());
-  html += TraceabilityHtml(source, model, madeAt);
+  for (const ReportAsset& a : model.assets) {
+    html += AssetSectionHtml(a, model.results.size(), sources.size() > 1);
+  }
+  html += TraceabilityHtml(sources, model, madeAt);
   return html + "</body>\n</html>\n";
 }
 

@@ -1,5 +1,9 @@
 #include "report/ReportFiles.h"
 
+#include <algorithm>
+#include <set>
+#include <utility>
+
 #include "platform/FileSystem.h"
 #include "platform/WideText.h"
 #include "report/AssetRecords.h"
@@ -21,39 +25,112 @@ std::string PlotFileName(std::size_t position, std::size_t resultCount,
 
 namespace {
 
+bool IsCsvName(const std::filesystem::path& path) {
+  std::string ext = Utf8FromPath(path.extension());
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return ext == ".csv";
+}
+
+// A folder's CSV files in name order, each named below the folder as the user named it.
+std::vector<ReportInput> FolderInputs(const std::string& argument) {
+  const std::filesystem::path folder = PathFromUtf8(argument);
+  std::string prefix = argument;
+  if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
+  std::vector<ReportInput> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file() || !IsCsvName(entry.path())) continue;
+    const std::u8string generic = entry.path().lexically_relative(folder).generic_u8string();
+    const std::string below(generic.begin(), generic.end());
+    found.push_back({entry.path(), prefix + below, below});
+  }
+  if (found.empty()) throw std::runtime_error(argument + ": no CSV file in this folder or below");
+  std::sort(found.begin(), found.end(),
+            [](const ReportInput& a, const ReportInput& b) { return a.shown < b.shown; });
+  return found;
+}
+
+}  // namespace
+
+std::vector<ReportInput> ReportInputsFrom(const std::vector<std::string>& arguments) {
+  std::vector<ReportInput> inputs;
+  std::set<std::filesystem::path> seen;
+  for (const std::string& argument : arguments) {
+    const std::filesystem::path path = PathFromUtf8(argument);
+    std::error_code none;  // a file that is not there is named when it is read
+    std::vector<ReportInput> named =
+        std::filesystem::is_directory(path, none)
+            ? FolderInputs(argument)
+            : std::vector<ReportInput>{{path, argument, Utf8FromPath(path.filename())}};
+    for (ReportInput& input : named) {
+      const std::filesystem::path real = std::filesystem::weakly_canonical(input.path, none);
+      if (seen.insert(none ? input.path : real).second) inputs.push_back(std::move(input));
+    }
+  }
+  return inputs;
+}
+
+namespace {
+
 // Each asset's record in the request's folder, refused when it would be another file of the run.
-void AddRecords(const ReportRequest& request, const ReportModel& model, const SourceFacts& source,
-                const std::string& madeAt, OutputFiles& outputs) {
+void AddRecords(const ReportRequest& request, const ReportModel& model,
+                const std::vector<SourceFacts>& sources, const std::string& madeAt,
+                OutputFiles& outputs) {
   std::vector<std::string> ids;
   for (const ReportAsset& a : model.assets) ids.push_back(a.assetId);
   const std::vector<std::string> names = RecordFileNames(ids);
   outputs.AddFolder(*request.perAssetDir);
+  // The CSV files (which exist, having been read) resolved once: a record is one of them by its
+  // resolved name, or by a hard link, which has the file's size.
+  std::vector<std::pair<std::filesystem::path, std::uintmax_t>> inputs;
+  for (const ReportInput& input : request.inputs) {
+    std::error_code none;
+    inputs.emplace_back(ResolvedPath(input.path), std::filesystem::file_size(input.path, none));
+  }
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::filesystem::path record = *request.perAssetDir / names[i];
+    const auto refuse = [&](const char* what) {
+      throw RecordIsAnotherFile(std::string(what) +
+                                " and --per-asset name the same file: " + Utf8FromPath(record));
+    };
     for (const auto& [other, what] :
-         {std::pair{std::optional(request.csv), "the CSV file"},
-          std::pair{request.html, "the HTML report"}, std::pair{request.table, "--table"}}) {
-      if (other && SameFile(*other, record)) {
-        throw RecordIsAnotherFile(std::string(what) +
-                                  " and --per-asset name the same file: " + Utf8FromPath(record));
+         {std::pair{request.html, "the HTML report"}, std::pair{request.table, "--table"}}) {
+      if (other && SameFile(*other, record)) refuse(what);
+    }
+    std::error_code none;
+    const std::uintmax_t size = std::filesystem::file_size(record, none);
+    const std::filesystem::path resolved = ResolvedPath(record);
+    for (const auto& [input, inputSize] : inputs) {
+      if (SamePathText(input, resolved) ||
+          (!none && size == inputSize && SameFile(input, record))) {
+        refuse("the CSV file");
       }
     }
-    outputs.Add(record, AssetRecordHtml(model, model.assets[i], source, madeAt));
+    outputs.Add(record, AssetRecordHtml(model, model.assets[i], sources, madeAt));
   }
 }
 
 }  // namespace
 
-void MakeReport(const ReportRequest& request) {
-  auto digesting = std::make_unique<DigestingSource>(
-      std::make_unique<CsvFileSource>(request.csv, request.csvName));
-  DigestingSource& source = *digesting;
-  DexalCSVreader reader(std::move(digesting), request.csvName, DexalCSVreader::kBlockBytes);
-  const ReportModel model = ReportModelFromReader(reader, request.plotsDir.has_value());
-  const SourceFacts facts = source.Finish(Utf8FromPath(request.csv.filename()));
+std::vector<std::string> MakeReport(const ReportRequest& request) {
+  ReportModelBuilder builder(request.plotsDir.has_value(),
+                             request.html || request.plotsDir || request.perAssetDir);
+  std::vector<SourceFacts> sources;
+  for (const ReportInput& input : request.inputs) {
+    auto digesting =
+        std::make_unique<DigestingSource>(std::make_unique<CsvFileSource>(input.path, input.name));
+    DigestingSource& source = *digesting;
+    DexalCSVreader reader(std::move(digesting), input.name, DexalCSVreader::kBlockBytes);
+    builder.Add(reader, input.shown, input.name);
+    SourceFacts& facts = sources.emplace_back(source.Finish(input.shown));
+    facts.testerSerial = reader.TesterSerial();
+    facts.serviceDate = reader.ServiceDate();
+  }
+  const ReportModel model = builder.Finish();
   const std::string madeAt = UtcTextFromSeconds(request.madeAt);
   OutputFiles outputs;
-  if (request.html) outputs.Add(*request.html, HtmlReportText(model, facts, madeAt));
+  if (request.html) outputs.Add(*request.html, HtmlReportText(model, sources, madeAt));
   if (request.table) outputs.Add(*request.table, FlatTableText(model, request.dialect));
   if (request.plotsDir) {
     outputs.AddFolder(*request.plotsDir);
@@ -63,8 +140,9 @@ void MakeReport(const ReportRequest& request) {
                   r.plotFile);
     }
   }
-  if (request.perAssetDir) AddRecords(request, model, facts, madeAt, outputs);
+  if (request.perAssetDir) AddRecords(request, model, sources, madeAt, outputs);
   outputs.WriteAll();
+  return std::move(builder.warnings);
 }
 
 }  // namespace Dexal

@@ -8,6 +8,7 @@
 #include "csv/DexalCsvLayout.h"
 #include "csv/DexalNumberFormat.h"
 #include "platform/WideText.h"
+#include "report/AssetHistory.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
@@ -52,6 +53,7 @@ void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) 
 // header that is not ours (another program's, a later version's) is shown as it stands.
 ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
   ReportMeasurement m;
+  m.header = header;
   const DexalColumnName* column = ColumnNameFromHeader(header);
   if (column == nullptr) {
     m.name = header;
@@ -83,7 +85,7 @@ ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t posit
   // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
   ReportMeasurement& load = r.measurements.front();
   if (type != nullptr && !r.carriesPulse && load.value == "0") {
-    load = {load.name, "not used", "", false};
+    load = {load.name, "not used", "", false, load.header};
   }
   return r;
 }
@@ -113,19 +115,59 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   return text;
 }
 
-ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
-  ReportModel model;
-  model.testerSerial = Shown(reader.TesterSerial());
-  model.serviceDate = Shown(reader.ServiceDate());
+void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
+                             const std::string& messageName) {
+  const std::string serial = Shown(reader.TesterSerial());
+  if (std::find(serials_.begin(), serials_.end(), serial) == serials_.end()) {
+    serials_.push_back(serial);
+  }
+  model_.serviceDate = Shown(reader.ServiceDate());
+  const std::size_t sourceIndex = model_.sourceCount++;
   DexalCsvSection section;
   while (reader.NextSection(section)) {
-    ReportResult& r =
-        model.results.emplace_back(ResultFromSection(section, model.results.size() + 1));
-    if (!section.points.empty()) {
-      const PulsePlotText text = PlotTextOf(r);
-      r.plot = PulsePlotSvg(section, text, false);
-      if (plotFiles) r.plotFile = PulsePlotSvg(section, text, true);
+    const auto& v = section.values;
+    const std::string where = messageName + ":" + std::to_string(section.line + 1);
+    std::vector<Kept>& same =
+        kept_[std::make_tuple(serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn])];
+    const auto copy = std::find_if(same.begin(), same.end(),
+                                   [&](const Kept& k) { return k.values == section.values; });
+    ReportResult* r = nullptr;
+    if (copy == same.end()) {
+      r = &model_.results.emplace_back(ResultFromSection(section, model_.results.size() + 1));
+      r->testerSerial = serial;
+      for (Kept& other : same) {
+        ReportResult& earlier = model_.results[other.index];
+        warnings.push_back(other.where + " and " + where + ": the same tester serial, Asset ID, " +
+                           "date and test type with other values; both are kept");
+        earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
+        r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
+      }
+      same.push_back({model_.results.size() - 1, section.values, where});
+    } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
+      r = &model_.results[copy->index];  // the copy with graph points is the one kept
+      copy->where = where;
+    } else {
+      continue;
     }
+    r->sourceIndex = sourceIndex;
+    r->source = source;
+    r->line = section.line + 1;
+    r->graphPoints = !section.points.empty();
+    if (r->graphPoints && plots_) {
+      const PulsePlotText text = PlotTextOf(*r);
+      r->plot = PulsePlotSvg(section, text, false);
+      if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);
+    }
+  }
+}
+
+ReportModel ReportModelBuilder::Finish() {
+  ReportModel model = std::move(model_);
+  for (const std::string& serial : serials_) {
+    model.testerSerial += (model.testerSerial.empty() ? "" : ", ") + serial;
+  }
+  if (model.sourceCount > 1) model.serviceDate.clear();
+  for (const ReportResult& r : model.results) {
     switch (r.status.kind) {
       case DexalVerdict::Kind::Pass:
         ++model.passes;
@@ -143,15 +185,33 @@ ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
     const auto key = std::make_tuple(r.assetId, r.assetMake, r.assetModel, r.assetSerial);
     auto [at, added] = index.emplace(key, model.assets.size());
     if (added) {
-      model.assets.push_back({r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}});
+      model.assets.push_back(
+          {r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}, 0, {}, {}, {}});
     }
     model.assets[at->second].results.push_back(&r);
   }
-  for (ReportAsset& asset : model.assets) asset.status = OverallStatus(asset.results);
-  std::stable_partition(model.assets.begin(), model.assets.end(), [](const ReportAsset& a) {
-    return a.status.kind == DexalVerdict::Kind::Fail;
-  });
+  for (ReportAsset& asset : model.assets) {
+    asset.status = OverallStatus(asset.results);
+    asset.days = TestDays(asset);
+    const auto [first, last] = std::minmax_element(
+        asset.results.begin(), asset.results.end(),
+        [](const ReportResult* a, const ReportResult* b) { return a->date < b->date; });
+    asset.firstDate = (*first)->date.substr(0, 10);
+    asset.lastDate = (*last)->date.substr(0, 10);
+    asset.drift = DriftNote(asset);
+  }
+  const auto rank = [](const ReportAsset& a) {
+    return a.status.kind == DexalVerdict::Kind::Fail ? 0 : a.drift.empty() ? 2 : 1;
+  };
+  std::stable_sort(model.assets.begin(), model.assets.end(),
+                   [&](const ReportAsset& a, const ReportAsset& b) { return rank(a) < rank(b); });
   return model;
+}
+
+ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
+  ReportModelBuilder builder(plotFiles);
+  builder.Add(reader, "", "");
+  return builder.Finish();
 }
 
 }  // namespace Dexal

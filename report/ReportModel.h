@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
@@ -18,11 +20,12 @@ struct ReportMeasurement {
   std::string value;  // the cell's text without the unit split from it; "not used" for no load
   std::string unit;
   bool isNumber = false;  // value is a plain decimal number
+  std::string header;     // the column's header in the file
 };
 
 struct ReportResult {
-  std::size_t position = 0;  // 1 for the file's first result
-  std::string assetId, assetMake, assetModel, assetSerial;
+  std::size_t position = 0;  // 1 for the first result kept
+  std::string testerSerial, assetId, assetMake, assetModel, assetSerial;
   std::string date, testType, comment;
   DexalVerdict status;
   std::vector<ReportMeasurement> measurements;  // NominalLoad and every test-specific cell
@@ -30,25 +33,68 @@ struct ReportResult {
   // Its graph points drawn when the section was read (they are not kept): the plot as the page
   // shows it and as a file of its own; empty when the file has no graph points for it.
   std::string plot, plotFile;
+  bool graphPoints = false;  // read with graph points
+  // Where it was read: the source's index among the files read, its name in the report and the
+  // line of its values.
+  std::size_t sourceIndex = 0;
+  std::string source;
+  std::size_t line = 0;
+  // The results of the same tester, asset, date and test type with other values: "FILE:LINE".
+  std::vector<std::string> conflicts;
 };
 
 struct ReportAsset {
   std::string assetId, assetMake, assetModel, assetSerial;
   std::vector<const ReportResult*> results;  // in file order
   DexalVerdict status;                       // Fail when any result failed
+  std::size_t days = 0;                      // the days it was tested on
+  std::string firstDate, lastDate;           // of its results, without the time of day
+  std::string drift;                         // its drift note (AssetHistory.h), if any
 };
 
-// What a report shows of a CSV file.
+// What a report shows of one or more CSV files.
 struct ReportModel {
+  // Those of the one file read; of several, each serial once in order of reading (the service
+  // dates stand in the traceability block).
   std::string testerSerial, serviceDate;
+  std::size_t sourceCount = 0;
   std::vector<ReportResult> results;
-  std::vector<ReportAsset> assets;  // those with a failure first, then in order of appearance
+  // Those with a failure first, then those with a drift note, then the rest; each group in
+  // order of appearance.
+  std::vector<ReportAsset> assets;
   std::size_t passes = 0, fails = 0, others = 0;
 };
 
-// Reads the file section by section, keeping what the report shows: so a report holds one
-// section's graph points at a time, however long the file. Plots as files of their own are
-// drawn only with `plotFiles`.
+// Reads files section by section, keeping what the report shows: so a report holds one
+// section's graph points at a time, however long the files. A result is the tester's serial,
+// the Asset ID, the date and the test type: the same value line in a later file is counted once
+// (the copy with graph points kept); the same result with other values is a conflict, both kept
+// and each named in a warning. Plots as files of their own are drawn only with `plotFiles`.
+class ReportModelBuilder {
+ public:
+  // Plots are drawn only with `plots` (for a page that shows them).
+  explicit ReportModelBuilder(bool plotFiles, bool plots = true)
+      : plotFiles_(plotFiles), plots_(plots) {}
+  // Every section of the file; `source` names it in the report, `messageName` in warnings.
+  void Add(DexalCSVreader& reader, const std::string& source, const std::string& messageName);
+  // The model, its assets and counts; `warnings` the conflicts found, each
+  // "FILE:LINE and FILE:LINE: ...".
+  ReportModel Finish();
+  std::vector<std::string> warnings;
+
+ private:
+  struct Kept {
+    std::size_t index;
+    std::vector<std::string> values;
+    std::string where;
+  };
+  bool plotFiles_, plots_;
+  ReportModel model_;
+  std::vector<std::string> serials_;
+  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::vector<Kept>> kept_;
+};
+
+// One file's model.
 ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles = false);
 
 // What a result's plot says beside its curves (shared by the page and the SVG files).

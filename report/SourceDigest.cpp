@@ -59,7 +59,7 @@ SourceFacts DigestingSource::Finish(std::string fileName) {
   std::array<char, 4096> rest{};
   while (Read(rest.data(), rest.size()) != 0) {
   }
-  return {std::move(fileName), size_, digest_.HexText()};
+  return {std::move(fileName), size_, digest_.HexText(), {}, {}};
 }
 
 }  // namespace Dexal

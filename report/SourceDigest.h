@@ -32,7 +32,8 @@ class Sha256 {
 struct SourceFacts {
   std::string fileName;
   std::uint64_t size = 0;
-  std::string sha256;  // hex
+  std::string sha256;                     // hex
+  std::string testerSerial, serviceDate;  // as its tester header gives them
 };
 
 // A byte source that hashes and counts what passes through it, so that the file is read once

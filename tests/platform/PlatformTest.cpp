@@ -1,9 +1,10 @@
 // The platform layer, natively and under Wine: UTF-8 and wide text made from each other, and
 // 8-bit text read as UTF-8 or else Windows-1252, over platform/wide-text.txt (natively wchar_t
-// holds UTF-32, under Wine UTF-16); which paths name one file (platform/same-file.txt) and how a
-// failed write says why; natively, Ctrl-C, SIGTERM, SIGHUP: the first is noted, a second ends the
-// process at once with status 130; one that the program was started with ignored (a background
-// job's) stays ignored.
+// holds UTF-32, under Wine UTF-16); which paths name one file (platform/same-file.txt), the files
+// the open dialog chose (platform/open-dialog.txt) and how a failed write says why; natively,
+// Ctrl-C, SIGTERM, SIGHUP: the first is noted, a second ends the process at once with status 130;
+// one that the program was started with ignored (a background job's) stays ignored.
+#include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Interruption.h"
 #include "platform/OsError.h"
@@ -62,6 +63,16 @@ TEST(FileSystem, SameFileAsTheTableSays) {
 }
 
 // The reason goes inside "X: cannot be written (reason)": the system's text on one line.
+TEST(FileSystem, FilesThatTheOpenDialogChose) {
+  testing::ExpectEachRow("platform/open-dialog.txt", 2, [](const auto& cells) {
+    std::string files;
+    for (const fs::path& path : PathsFromOpenDialogText(WideTextFromUtf8(cells[0]))) {
+      files += (files.empty() ? "" : ";") + Utf8FromPath(path.generic_wstring());
+    }
+    return files;
+  });
+}
+
 TEST(FileSystem, AWriteThatFailsGivesTheSystemsReasonOnOneLine) {
   const testing::TempDir dir;
   std::uint32_t osError = 0;

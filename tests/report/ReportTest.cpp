@@ -1,8 +1,8 @@
-// Every tests/testdata/report/NAME.csv made into its report, plots and tables, compared byte
-// for byte with NAME.html (its style sheet and plots as markers), NAME.plots/, NAME.table.csv,
-// NAME.excel.csv and NAME.excel-semicolon.csv (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read
-// them before keeping them); the plot axes, the time of making, the order of the summary and the
-// plots' file names over the case tables there.
+// Every tests/testdata/report/NAME.csv, and the folder archive/, made into its report, plots
+// and tables, compared byte for byte with NAME.html (its style sheet and plots as markers),
+// NAME.plots/, NAME.table.csv, NAME.excel.csv, NAME.excel-semicolon.csv and NAME.warnings
+// (DEXAL_REGENERATE_GOLDEN=1 writes them anew: read them before keeping them); the plot axes, the
+// time of making, the order of the summary and the plots' file names over the case tables there.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,6 +14,7 @@
 
 #include "DexalVersion.h"
 #include "csv/DexalCSVreader.h"
+#include "report/AssetHistory.h"
 #include "report/AssetRecords.h"
 #include "report/PlotAxis.h"
 #include "report/ReportFiles.h"
@@ -70,19 +71,30 @@ std::string ReportAsGolden(std::string html, const fs::path& plots) {
 }
 
 TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
-  const std::vector<std::string> names = TestDataStems("report", ".csv");
+  // Each file, and the folder of an archive of downloads read as one record set.
+  std::vector<std::string> names = TestDataStems("report", ".csv");
+  names.emplace_back("archive");
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
-    const fs::path csv = TestDataPath("report") / (name + ".csv");
-    const std::string golden = (csv.parent_path() / name).string();
+    const fs::path data = TestDataPath("report");
+    const fs::path source = fs::is_directory(data / name) ? data / name : data / (name + ".csv");
+    const std::string golden = (data / name).string();
     TempDir dir;
+    std::string warnings;
     for (const auto& [dialect, suffix] :
          {std::pair{TableDialect::Rfc4180, ".table.csv"},
           std::pair{TableDialect::Excel, ".excel.csv"},
           std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
-      ASSERT_NO_THROW(MakeReport({csv, name + ".csv", dir / "report.html", dir / "plots",
-                                  dir / "table.csv", dialect, kMadeAt, dir / "records"}));
+      std::vector<std::string> said;
+      ASSERT_NO_THROW(
+          said = MakeReport({ReportInputsFrom({source.string()}), dir / "report.html",
+                             dir / "plots", dir / "table.csv", dialect, kMadeAt, dir / "records"}));
+      warnings.clear();
+      for (const std::string& w : said) warnings += ReplaceAll(w, data.string() + "/", "") + "\n";
       ExpectGolden(ReadFileBytes(dir / "table.csv"), golden + suffix);
+    }
+    if (!warnings.empty() || fs::exists(golden + ".warnings")) {
+      ExpectGolden(warnings, golden + ".warnings");
     }
     ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
                  golden + ".html");
@@ -115,8 +127,13 @@ TEST(ReportGolden, SameReportFromTheFileAsSpreadsheetsSaveIt) {
     for (const std::string& csv : {demo, bom + demo, cut, ReplaceAll(demo, "\r\n", "\n"),
                                    bom + ReplaceAll(cut, "\r\n", "\n")}) {
       WriteFileBytes(dir / "demo.csv", csv);
-      MakeReport({dir / "demo.csv", "demo.csv", dir / "demo.html", std::nullopt, dir / "table.csv",
-                  TableDialect::Excel, kMadeAt, std::nullopt});
+      MakeReport({{{dir / "demo.csv", "demo.csv", "demo.csv"}},
+                  dir / "demo.html",
+                  std::nullopt,
+                  dir / "table.csv",
+                  TableDialect::Excel,
+                  kMadeAt,
+                  std::nullopt});
       made.insert(std::regex_replace(ReadFileBytes(dir / "demo.html"), sizeAndDigest, "") +
                   ReadFileBytes(dir / "table.csv"));
     }
@@ -159,6 +176,22 @@ TEST(ReportParts, SummaryOrder) {
       order += (order.empty() ? "" : " ") + asset.assetId;
     }
     return order;
+  });
+}
+
+TEST(ReportParts, DriftNote) {
+  ExpectEachRow("report/drift.txt", 2, [](const auto& cells) {
+    std::vector<ReportResult> results;
+    std::istringstream times(cells[0]);
+    for (std::string time; times >> time;) {
+      ReportResult& r = results.emplace_back();
+      r.date = "2020-01-0" + std::to_string(results.size()) + "T09:00:00";
+      r.measurements.push_back({"Charge time", time, "s", true, "DefibChargeTime"});
+    }
+    ReportAsset asset;
+    for (const ReportResult& r : results) asset.results.push_back(&r);
+    const std::string note = DriftNote(asset);
+    return note.empty() ? "-" : note;
   });
 }
 

@@ -18,6 +18,7 @@ import sys
 from html import unescape
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "..", "testdata", "report")
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from dexal_csv import sections as dexal_sections  # noqa: E402
 from plot_checks import check_plots  # noqa: E402
@@ -145,7 +146,46 @@ def check_refusals(report, demo_bytes, work):
         check(r.returncode == 1 and r.stderr.decode().startswith(
             "dexal-report: %s:%d: " % (path, line)), "%s: %d, %r" % (name, r.returncode, r.stderr))
         check(run([report, path]).returncode == 1, "%s without options" % name)
-    check(not [f for f in os.listdir(bad) if not f.endswith(".csv")], "bad input left files")
+    # One bad file among good ones; a folder without CSV files.
+    cut_csv, archive, none = os.path.join(bad, "cut.csv"), os.path.join(DATA, "archive"), os.path.join(work, "none")
+    os.makedirs(none)
+    for args, said in (([archive, cut_csv, "--table", cut_csv + ".t"], "%s:%d: " % (cut_csv, cut.count(b"\n") + 1)),
+                       ([none], "%s: no CSV file in this folder or below\n" % none)):
+        r = run([report] + args)
+        check(r.returncode == 1 and r.stderr.decode().startswith("dexal-report: " + said),
+              "%s: %d, %r" % (args, r.returncode, r.stderr))
+    check(not [f for f in os.listdir(bad) if not f.endswith(".csv")] and not os.listdir(none) and
+          not os.path.exists(none + ".html"), "bad input left files")
+
+
+def check_archive(report, work):
+    """The archive of three downloads, its folder named twice and one of its files again: the
+    same table as its golden file (each result once), the warnings of archive.warnings on stderr,
+    status 0; the table's keys, one Source each but for the conflicting result's. Its history in
+    the browser (screenshot, PDF: no card split, each page numbered): the trend plots drawn, the
+    limit lines labelled, the drift note shown."""
+    archive, table = os.path.join(DATA, "archive"), os.path.join(work, "archive.table.csv")
+    html = os.path.join(work, "archive.html")
+    r = run([report, archive, os.path.join(archive, "2024-03.csv"), archive + "/", "--table", table,
+             "--html", html])
+    chromium(work, "--window-size=1000,2400", "--screenshot=" + html + ".png", "file://" + html)
+    chromium(work, "--no-pdf-header-footer", "--print-to-pdf=" + html + ".pdf", "file://" + html)
+    check_pages(html + ".pdf", 11, "DX2-1")
+    dom = chromium(work, "--dump-dom", "file://" + html)
+    trends = re.findall(r'<svg[^>]*class="trend".*?</svg>', dom, re.S)
+    check(len(trends) == 9 and all("<polyline" in t for t in trends) and
+          len(re.findall(r'class="limit">limit (15 s|60 ms), IEC 60601-2-4<', dom)) == 2 and
+          "Drift: Charge time 16.4 s" in dom and dom.count('<td class="sha256">') == 3,
+          "archive history: %d trends, or not three files in its traceability" % len(trends))
+    warnings = open(os.path.join(DATA, "archive.warnings")).read().replace("archive/", archive + "/")
+    check(r.returncode == 0 and r.stderr.decode() == "".join(
+        "warning: " + line + "\n" for line in warnings.splitlines()), "archive: %d %r" % (r.returncode, r.stderr))
+    check(open(table, "rb").read() == open(os.path.join(DATA, "archive.table.csv"), "rb").read(),
+          "archive: not the golden table")
+    sources = {}
+    for row in list(csv.reader(open(table, encoding="utf-8", newline="")))[1:]:
+        sources.setdefault(row[0], set()).add(row[13])
+    check(sorted(len(s) for s in sources.values()) == [1] * 9 + [2], "archive keys: %r" % sources)
 
 
 def check_spreadsheet_tables(report, work):
@@ -153,13 +193,12 @@ def check_spreadsheet_tables(report, work):
     begins a formula, each is the plain table's with or without an apostrophe, -606 a number."""
     tables = [os.path.join(work, "hazards-%s.csv" % name) for name in ("plain", "excel")]
     for table, dialect in zip(tables, ([], ["--dialect", "excel"])):
-        run([report, os.path.join(HERE, "..", "testdata", "report", "hazards.csv"), "--table",
-             table] + dialect)
+        run([report, os.path.join(DATA, "hazards.csv"), "--table", table] + dialect)
     plain, excel = [list(csv.reader(open(t, encoding="utf-8-sig", newline=""))) for t in tables]
-    check(len(excel) == len(plain) > 1 and "-606" in [row[10] for row in excel], "excel: %r" % excel)
+    check(len(excel) == len(plain) > 1 and "-606" in [row[11] for row in excel], "excel: %r" % excel)
     for row, plain_row in zip(excel[1:], plain[1:]):
         for column, (cell, text) in enumerate(zip(row, plain_row)):
-            number = column == 10 and re.fullmatch(r"-?\d+(\.\d+)?", cell)
+            number = column == 11 and re.fullmatch(r"-?\d+(\.\d+)?", cell)
             check(number or not cell or cell[0] not in "=+-@\t\r", "evaluated: %r" % cell)
             check(cell in (text, "'" + text), "%r for %r" % (cell, text))
 
@@ -252,19 +291,22 @@ def main():
     # The table says what the page shows, name, value and unit, each cell of the CSV under the
     # result it belongs to: as it stands, or split into its number and unit ("60.0 bpm").
     rows = list(csv.reader(open(table, encoding="utf-8", newline="")))
-    check(all(len(row) == 12 for row in rows), "table rows of differing widths")
+    check(all(len(row) == 14 and row[13] == "demo.csv" for row in rows[1:]),
+          "table rows of differing widths or sources")
     shown = shown_measurements(dom)
-    check([tuple(row[9:]) for row in rows[1:]] == shown and any(m[2] for m in shown),
+    check([tuple(row[10:13]) for row in rows[1:]] == shown and any(m[2] for m in shown),
           "the table's measurements are not the page's: %r" % (set(shown) ^ set(
-              tuple(row[9:]) for row in rows[1:])))
+              tuple(row[10:13]) for row in rows[1:])))
     cells = [[serial] + values[:8] + [cell] for header, values, graph in sections
              for cell in values[8:]]
     check(len(cells) == len(rows) - 1 and all(
-        row[:9] == cell[:9] and (cell[9] in (row[10], row[10] + " " + row[11]) or
-                                 (cell[9], row[10]) == ("0", "not used"))
+        row[1:10] == cell[:9] and row[0] == " | ".join(cell[i] for i in (0, 1, 5, 6))
+        and (cell[9] in (row[11], row[11] + " " + row[12]) or
+             (cell[9], row[11]) == ("0", "not used"))
         for row, cell in zip(rows[1:], cells)), "the table's results and values are not the CSV's")
     check_refusals(a.report, data, work)
     check_spreadsheet_tables(a.report, work)
+    check_archive(a.report, work)
     check_usage({"dexal-download": a.download, "dexal-report": a.report}, work)
     made = open(html, "rb").read()
     os.remove(html)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "report/ReportModel.h"
+
+namespace Dexal {
+
+// The days an asset was tested on: its results' dates without the time of day.
+std::size_t TestDays(const ReportAsset& asset);
+
+// The drift note of an asset, empty when there is none: its latest charge time at or over its
+// limit, or risen by a quarter or more over its first recorded one.
+std::string DriftNote(const ReportAsset& asset);
+
+// An asset's history, for an asset tested on more than one day (else empty): its results by
+// date with the key measurements and the file of each, one trend plot (inline SVG) per key
+// measurement recorded on two days or more with its limit line, the drift note with its rule,
+// and the limits with their source where one applies to the asset's measurements.
+std::string AssetHistoryHtml(const ReportAsset& asset);
+
+// Its rules in the page's style sheet.
+extern const char* const kHistoryStyle;
+
+}  // namespace Dexal
