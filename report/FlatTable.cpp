@@ -1,6 +1,8 @@
 #include "report/FlatTable.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -25,7 +27,7 @@ class TableWriter {
   // The cell in `numberColumn`, if any, is a number and written as it is. For a spreadsheet, a
   // text cell that would begin a formula gets a leading apostrophe: the spreadsheet shows the
   // apostrophe and the text, and evaluates nothing (a hyperlink, a DDE command).
-  void Row(const std::vector<std::string_view>& cells, std::size_t numberColumn = kNoColumn) {
+  void Row(std::span<const std::string_view> cells, std::size_t numberColumn = kNoColumn) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) out_ += separator_;
       if (textAsText_ && i != numberColumn && BeginsLikeFormula(cells[i])) {
@@ -64,15 +66,25 @@ std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
   TableWriter table(semicolon ? ';' : kCsvSeparator, forSpreadsheet);
   if (forSpreadsheet) table.out_ += "\xEF\xBB\xBF";
   table.Row(HeaderRow());
+  std::string commaValue;
   for (const ReportResult& r : model.results) {
     const std::string key =
         r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
+    // The row's cells but the measurement's are the result's: set once, as views.
+    std::array<std::string_view, 14> row = {
+        key,    r.testerSerial, r.assetId,     r.assetMake, r.assetModel, r.assetSerial,
+        r.date, r.testType,     r.status.text, r.comment,   {},           {},
+        {},     r.source};
     for (const ReportMeasurement& m : r.measurements) {
-      std::string value = m.value;
-      if (semicolon && m.isNumber) std::replace(value.begin(), value.end(), '.', ',');
-      table.Row({key, r.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
-                 r.testType, r.status.text, r.comment, m.name, value, m.unit, r.source},
-                m.isNumber ? kValueColumn : kNoColumn);
+      row[kValueColumn - 1] = m.name;
+      row[kValueColumn] = m.value;
+      row[kValueColumn + 1] = m.unit;
+      if (semicolon && m.isNumber) {
+        commaValue = m.value;
+        std::replace(commaValue.begin(), commaValue.end(), '.', ',');
+        row[kValueColumn] = commaValue;
+      }
+      table.Row(row, m.isNumber ? kValueColumn : kNoColumn);
     }
   }
   return std::move(table.out_);
