@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "csv/DexalColumnNames.h"
@@ -9,6 +10,7 @@
 #include "csv/DexalNumberFormat.h"
 #include "platform/WideText.h"
 #include "report/AssetHistory.h"
+#include "report/SourceDigest.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
@@ -33,61 +35,33 @@ bool IsUnitWord(const std::string& text) {
                      [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
 
-// "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ".
-void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) {
-  m.value = cell;
+// "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ". Gives the
+// unit split from the cell, if any (empty for that rate).
+std::optional<std::string> SplitValue(std::string cell, bool unitInCell, ReportMeasurement& m) {
   m.isNumber = NumberFromText(cell).has_value();
-  if (m.isNumber || !unitInCell) return;
-  const std::size_t blank = cell.find(' ');
-  if (blank == std::string::npos) return;
-  const std::string number = cell.substr(0, blank);
-  const std::string unit = cell.substr(blank + 1);
-  if (NumberFromText(number) && IsUnitWord(unit)) {
-    m.value = number;
-    m.unit = unit;
+  const std::size_t blank = m.isNumber || !unitInCell ? std::string::npos : cell.find(' ');
+  if (blank != std::string::npos && NumberFromText(cell.substr(0, blank)) &&
+      IsUnitWord(cell.substr(blank + 1))) {
+    std::string unit = cell.substr(blank + 1);
+    cell.resize(blank);
+    m.value = std::move(cell);
     m.isNumber = true;
+    return unit;
   }
+  m.value = std::move(cell);
+  return std::nullopt;
 }
 
-// The measurement of one cell under its header, named and with its unit as a reader reads it; a
-// header that is not ours (another program's, a later version's) is shown as it stands.
-ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
-  ReportMeasurement m;
-  m.header = header;
-  const DexalColumnName* column = ColumnNameFromHeader(header);
-  if (column == nullptr) {
-    m.name = header;
-  } else {
-    m.name = column->name;
-    m.unit = column->unit;
+// The value line's SHA-256: each value's length, then its bytes.
+std::array<unsigned char, 32> ValuesDigest(const std::vector<std::string>& values,
+                                           std::string& line) {
+  line.clear();
+  for (const std::string& value : values) {
+    line += std::to_string(value.size());
+    line += ':';
+    line += value;
   }
-  SplitValue(cell, column != nullptr && column->unitInCell, m);
-  return m;
-}
-
-ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position) {
-  const auto& v = section.values;
-  ReportResult r;
-  r.position = position;
-  r.assetId = Shown(v[kAssetIdColumn]);
-  r.assetMake = Shown(v[kAssetMakeColumn]);
-  r.assetModel = Shown(v[kAssetModelColumn]);
-  r.assetSerial = Shown(v[kAssetSerialColumn]);
-  r.date = Shown(v[kDateColumn]);
-  r.testType = Shown(v[kTestTypeColumn]);
-  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
-  r.comment = Shown(v[kCommentColumn]);
-  const DexalTestType* type = TestTypeFromDisplayName(r.testType);
-  r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
-  for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
-    r.measurements.push_back(MeasurementFromCell(Shown(section.headers[i]), Shown(v[i])));
-  }
-  // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
-  ReportMeasurement& load = r.measurements.front();
-  if (type != nullptr && !r.carriesPulse && load.value == "0") {
-    load = {load.name, "not used", "", false, load.header};
-  }
-  return r;
+  return Sha256Of(line);
 }
 
 // Fail when any result failed; else the last status that is not a pass; else a pass (an asset
@@ -115,6 +89,53 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   return text;
 }
 
+ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& section,
+                                                   std::size_t position) {
+  const auto& v = section.values;
+  ReportResult r;
+  r.position = position;
+  r.assetId = Shown(v[kAssetIdColumn]);
+  r.assetMake = Shown(v[kAssetMakeColumn]);
+  r.assetModel = Shown(v[kAssetModelColumn]);
+  r.assetSerial = Shown(v[kAssetSerialColumn]);
+  r.date = Shown(v[kDateColumn]);
+  r.testType = Shown(v[kTestTypeColumn]);
+  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
+  r.comment = Shown(v[kCommentColumn]);
+  const DexalTestType* type = TestTypeFromDisplayName(r.testType);
+  r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
+  r.measurements.reserve(v.size() - kNominalLoadColumn);
+  for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
+    // Named and with its unit as a reader reads it; a header that is not ours (another
+    // program's, a later version's) is shown as it stands.
+    const Column& column = ColumnOf(section.headers[i]);
+    ReportMeasurement& m = r.measurements.emplace_back();
+    m.header = column.header;
+    m.name = column.names == nullptr ? column.header : column.names->name;
+    m.unit = column.names == nullptr ? std::string_view() : column.names->unit;
+    std::optional<std::string> unit =
+        SplitValue(Shown(v[i]), column.names != nullptr && column.names->unitInCell, m);
+    if (unit) m.unit = Shared(std::move(*unit));
+  }
+  // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
+  ReportMeasurement& load = r.measurements.front();
+  if (type != nullptr && !r.carriesPulse && load.value == "0") {
+    load = {load.name, "not used", "", false, load.header};
+  }
+  return r;
+}
+
+std::string_view ReportModelBuilder::Shared(std::string text) {
+  return *model_.texts->insert(std::move(text)).first;  // the one kept, when it is there
+}
+
+const ReportModelBuilder::Column& ReportModelBuilder::ColumnOf(const std::string& header) {
+  const auto found = columns_.find(header);
+  if (found != columns_.end()) return found->second;
+  const std::string_view shown = Shared(Shown(header));
+  return columns_.emplace(header, Column{shown, ColumnNameFromHeader(shown)}).first->second;
+}
+
 void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
                              const std::string& messageName) {
   const std::string serial = Shown(reader.TesterSerial());
@@ -129,8 +150,9 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
     const std::string where = messageName + ":" + std::to_string(section.line + 1);
     std::vector<Kept>& same =
         kept_[std::make_tuple(serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn])];
-    const auto copy = std::find_if(same.begin(), same.end(),
-                                   [&](const Kept& k) { return k.values == section.values; });
+    const std::array<unsigned char, 32> values = ValuesDigest(section.values, line_);
+    const auto copy =
+        std::find_if(same.begin(), same.end(), [&](const Kept& k) { return k.values == values; });
     ReportResult* r = nullptr;
     if (copy == same.end()) {
       r = &model_.results.emplace_back(ResultFromSection(section, model_.results.size() + 1));
@@ -142,7 +164,7 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
         earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
         r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
       }
-      same.push_back({model_.results.size() - 1, section.values, where});
+      same.push_back({model_.results.size() - 1, values, where});
     } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
       r = &model_.results[copy->index];  // the copy with graph points is the one kept
       copy->where = where;

@@ -1,27 +1,39 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
+#include "csv/DexalColumnNames.h"
 #include "csv/DexalVerdict.h"
 #include "report/PulsePlot.h"
 
 namespace Dexal {
 
 // One measured or set value of a result: its readable name and unit as the column's row names
-// them (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm").
+// them (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm"). The name,
+// unit and header are shared by the measurements of every result: views of the column table or
+// of the model's texts.
 struct ReportMeasurement {
-  std::string name;
+  std::string_view name;
   std::string value;  // the cell's text without the unit split from it; "not used" for no load
-  std::string unit;
-  bool isNumber = false;  // value is a plain decimal number
-  std::string header;     // the column's header in the file
+  std::string_view unit;
+  bool isNumber = false;    // value is a plain decimal number
+  std::string_view header;  // the column's header in the file
 };
+
+// The headers, names and units of a model's measurements that the column table does not hold,
+// each kept once.
+using ReportTexts = std::set<std::string, std::less<>>;
 
 struct ReportResult {
   std::size_t position = 0;  // 1 for the first result kept
@@ -54,6 +66,8 @@ struct ReportAsset {
 
 // What a report shows of one or more CSV files.
 struct ReportModel {
+  // What its measurements' views show, shared by every copy of the model.
+  std::shared_ptr<ReportTexts> texts = std::make_shared<ReportTexts>();
   // Those of the one file read; of several, each serial once in order of reading (the service
   // dates stand in the traceability block).
   std::string testerSerial, serviceDate;
@@ -83,14 +97,26 @@ class ReportModelBuilder {
   std::vector<std::string> warnings;
 
  private:
+  // A result kept, its value line as a SHA-256: a copy has the same, another line not.
   struct Kept {
     std::size_t index;
-    std::vector<std::string> values;
+    std::array<unsigned char, 32> values;
     std::string where;
   };
+  // A measurement's header as the file has it, shown and named.
+  struct Column {
+    std::string_view header;
+    const DexalColumnName* names;  // null for a header that is not ours
+  };
+  const Column& ColumnOf(const std::string& header);
+  ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position);
+  std::string_view Shared(std::string text);
+
   bool plotFiles_, plots_;
   ReportModel model_;
   std::vector<std::string> serials_;
+  std::map<std::string, Column, std::less<>> columns_;
+  std::string line_;  // the value line being hashed
   std::map<std::tuple<std::string, std::string, std::string, std::string>, std::vector<Kept>> kept_;
 };
 
