@@ -22,7 +22,8 @@ bool BeginsLikeFormula(std::string_view text) {
 
 class TableWriter {
  public:
-  TableWriter(char separator, bool textAsText) : separator_(separator), textAsText_(textAsText) {}
+  TableWriter(std::string& out, char separator, bool textAsText)
+      : out_(out), separator_(separator), textAsText_(textAsText) {}
 
   // The cell in `numberColumn`, if any, is a number and written as it is. For a spreadsheet, a
   // text cell that would begin a formula gets a leading apostrophe: the spreadsheet shows the
@@ -39,9 +40,8 @@ class TableWriter {
     out_ += kCsvLineEnd;
   }
 
-  std::string out_;
-
  private:
+  std::string& out_;
   char separator_;
   bool textAsText_;
 };
@@ -58,36 +58,55 @@ std::vector<std::string_view> HeaderRow() {
 
 constexpr std::size_t kValueColumn = 11;
 
+// The rows of one result: one per measurement.
+void ResultRows(TableWriter& table, const ReportResult& r, bool decimalComma,
+                std::string& commaValue) {
+  const std::string key = r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
+  // The row's cells but the measurement's are the result's: set once, as views.
+  std::array<std::string_view, 14> row = {
+      key,    r.testerSerial, r.assetId,     r.assetMake, r.assetModel, r.assetSerial,
+      r.date, r.testType,     r.status.text, r.comment,   {},           {},
+      {},     r.source};
+  for (const ReportMeasurement& m : r.measurements) {
+    row[kValueColumn - 1] = m.name;
+    row[kValueColumn] = m.value;
+    row[kValueColumn + 1] = m.unit;
+    if (decimalComma && m.isNumber) {
+      commaValue = m.value;
+      std::replace(commaValue.begin(), commaValue.end(), '.', ',');
+      row[kValueColumn] = commaValue;
+    }
+    table.Row(row, m.isNumber ? kValueColumn : kNoColumn);
+  }
+}
+
 }  // namespace
 
-std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
-  const bool semicolon = dialect == TableDialect::ExcelSemicolon;
-  const bool forSpreadsheet = dialect != TableDialect::Rfc4180;
-  TableWriter table(semicolon ? ';' : kCsvSeparator, forSpreadsheet);
-  if (forSpreadsheet) table.out_ += "\xEF\xBB\xBF";
-  table.Row(HeaderRow());
-  std::string commaValue;
-  for (const ReportResult& r : model.results) {
-    const std::string key =
-        r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
-    // The row's cells but the measurement's are the result's: set once, as views.
-    std::array<std::string_view, 14> row = {
-        key,    r.testerSerial, r.assetId,     r.assetMake, r.assetModel, r.assetSerial,
-        r.date, r.testType,     r.status.text, r.comment,   {},           {},
-        {},     r.source};
-    for (const ReportMeasurement& m : r.measurements) {
-      row[kValueColumn - 1] = m.name;
-      row[kValueColumn] = m.value;
-      row[kValueColumn + 1] = m.unit;
-      if (semicolon && m.isNumber) {
-        commaValue = m.value;
-        std::replace(commaValue.begin(), commaValue.end(), '.', ',');
-        row[kValueColumn] = commaValue;
-      }
-      table.Row(row, m.isNumber ? kValueColumn : kNoColumn);
+NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect) {
+  return [&model, dialect, part = std::size_t{0},
+          commaValue = std::string()](std::string& out) mutable {
+    const bool semicolon = dialect == TableDialect::ExcelSemicolon;
+    const bool forSpreadsheet = dialect != TableDialect::Rfc4180;
+    TableWriter table(out, semicolon ? ';' : kCsvSeparator, forSpreadsheet);
+    if (part == 0) {
+      if (forSpreadsheet) out += "\xEF\xBB\xBF";
+      table.Row(HeaderRow());
+    } else if (part <= model.results.size()) {
+      ResultRows(table, model.results[part - 1], semicolon, commaValue);
+    } else {
+      return false;
     }
+    ++part;
+    return true;
+  };
+}
+
+std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
+  std::string table;
+  const NextBytes next = FlatTablePieces(model, dialect);
+  while (next(table)) {
   }
-  return std::move(table.out_);
+  return table;
 }
 
 }  // namespace Dexal

@@ -185,23 +185,48 @@ std::string SourcesHeader(const ReportModel& model, std::span<const SourceFacts>
          HtmlEscaped(madeAt) + "</p>\n";
 }
 
-std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
-                           const std::string& madeAt) {
-  std::size_t plotBytes = 0;  // most of the page: reserved once, not grown through copies
-  for (const ReportResult& r : model.results) plotBytes += r.plot.size();
-  std::string html = HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt,
-                                   plotBytes + 4096 * model.results.size());
+namespace {
+
+// The page up to its first asset's section.
+std::string PageHead(const ReportModel& model, std::span<const SourceFacts> sources,
+                     const std::string& madeAt) {
+  std::string html =
+      HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt, 0);
   html += "<header>\n<h1>Test results</h1>\n";
   html += SourcesHeader(model, sources, "report", madeAt);
   html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
           std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
           std::to_string(model.others) + " with another status</p>\n</header>\n";
-  html += AssetSummaryHtml(model.assets);
-  for (const ReportAsset& a : model.assets) {
-    html += AssetSectionHtml(a, model.results.size(), sources.size() > 1);
+  return html + AssetSummaryHtml(model.assets);
+}
+
+}  // namespace
+
+NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts> sources,
+                           const std::string& madeAt) {
+  return [&model, sources, &madeAt, part = std::size_t{0}](std::string& out) mutable {
+    const std::size_t assets = model.assets.size();
+    if (part == 0) {
+      out += PageHead(model, sources, madeAt);
+    } else if (part <= assets) {
+      out += AssetSectionHtml(model.assets[part - 1], model.results.size(), sources.size() > 1);
+    } else if (part == assets + 1) {
+      out += TraceabilityHtml(sources, model, madeAt) + "</body>\n</html>\n";
+    } else {
+      return false;
+    }
+    ++part;
+    return true;
+  };
+}
+
+std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
+                           const std::string& madeAt) {
+  std::string html;
+  const NextBytes next = HtmlReportPieces(model, sources, madeAt);
+  while (next(html)) {
   }
-  html += TraceabilityHtml(sources, model, madeAt);
-  return html + "</body>\n</html>\n";
+  return html;
 }
 
 }  // namespace Dexal
