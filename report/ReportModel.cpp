@@ -1,6 +1,7 @@
 #include "report/ReportModel.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -52,14 +53,14 @@ std::optional<std::string> SplitValue(std::string cell, bool unitInCell, ReportM
   return std::nullopt;
 }
 
-// The value line's SHA-256: each value's length, then its bytes.
-std::array<unsigned char, 32> ValuesDigest(const std::vector<std::string>& values,
-                                           std::string& line) {
+// The SHA-256 of texts, each its length and its bytes; `line` holds them while they are hashed.
+template <typename Texts>
+std::array<unsigned char, 32> DigestOf(const Texts& texts, std::string& line) {
   line.clear();
-  for (const std::string& value : values) {
-    line += std::to_string(value.size());
+  for (const std::string& text : texts) {
+    line += std::to_string(text.size());
     line += ':';
-    line += value;
+    line += text;
   }
   return Sha256Of(line);
 }
@@ -144,13 +145,15 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
   }
   model_.serviceDate = Shown(reader.ServiceDate());
   const std::size_t sourceIndex = model_.sourceCount++;
+  messageNames_.push_back(messageName);
   DexalCsvSection section;
   while (reader.NextSection(section)) {
     const auto& v = section.values;
-    const std::string where = messageName + ":" + std::to_string(section.line + 1);
-    std::vector<Kept>& same =
-        kept_[std::make_tuple(serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn])];
-    const std::array<unsigned char, 32> values = ValuesDigest(section.values, line_);
+    const std::size_t line = section.line + 1;
+    const std::array<std::reference_wrapper<const std::string>, 4> key = {
+        serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn]};
+    std::vector<Kept>& same = kept_[DigestOf(key, line_)];
+    const std::array<unsigned char, 32> values = DigestOf(section.values, line_);
     const auto copy =
         std::find_if(same.begin(), same.end(), [&](const Kept& k) { return k.values == values; });
     ReportResult* r = nullptr;
@@ -159,15 +162,18 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
       r->testerSerial = serial;
       for (Kept& other : same) {
         ReportResult& earlier = model_.results[other.index];
-        warnings.push_back(other.where + " and " + where + ": the same tester serial, Asset ID, " +
+        warnings.push_back(messageNames_[other.source] + ":" + std::to_string(other.line) +
+                           " and " + messageName + ":" + std::to_string(line) +
+                           ": the same tester serial, Asset ID, " +
                            "date and test type with other values; both are kept");
         earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
         r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
       }
-      same.push_back({model_.results.size() - 1, values, where});
+      same.push_back({model_.results.size() - 1, values, sourceIndex, line});
     } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
       r = &model_.results[copy->index];  // the copy with graph points is the one kept
-      copy->where = where;
+      copy->source = sourceIndex;
+      copy->line = line;
     } else {
       continue;
     }

@@ -101,7 +101,7 @@ class ReportModelBuilder {
   struct Kept {
     std::size_t index;
     std::array<unsigned char, 32> values;
-    std::string where;
+    std::size_t source, line;  // where it was read, for warnings
   };
   // A measurement's header as the file has it, shown and named.
   struct Column {
@@ -116,8 +116,10 @@ class ReportModelBuilder {
   ReportModel model_;
   std::vector<std::string> serials_;
   std::map<std::string, Column, std::less<>> columns_;
-  std::string line_;  // the value line being hashed
-  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::vector<Kept>> kept_;
+  std::string line_;                       // the value line being hashed
+  std::vector<std::string> messageNames_;  // of the files read
+  // By the SHA-256 of the tester's serial, the Asset ID, the date and the test type.
+  std::map<std::array<unsigned char, 32>, std::vector<Kept>> kept_;
 };
 
 // One file's model.
