@@ -185,6 +185,9 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
       const PulsePlotText text = PlotTextOf(*r);
       r->plot = PulsePlotSvg(section, text, false);
       if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);
+      // Kept until the outputs are written: without the room the drawing grew into.
+      r->plot.shrink_to_fit();
+      r->plotFile.shrink_to_fit();
     }
   }
 }
