@@ -9,7 +9,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
