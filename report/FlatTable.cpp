@@ -68,9 +68,9 @@ void ResultRows(TableWriter& table, const ReportResult& r, bool decimalComma,
       r.date, r.testType,     r.status.text, r.comment,   {},           {},
       {},     r.source};
   for (const ReportMeasurement& m : r.measurements) {
-    row[kValueColumn - 1] = m.name;
+    row[kValueColumn - 1] = m.name();
     row[kValueColumn] = m.value;
-    row[kValueColumn + 1] = m.unit;
+    row[kValueColumn + 1] = m.unit();
     if (decimalComma && m.isNumber) {
       commaValue = m.value;
       std::replace(commaValue.begin(), commaValue.end(), '.', ',');

@@ -67,9 +67,9 @@ std::string Cell(const std::string& text, const char* cls = nullptr) {
 void AppendValueCell(std::string& html, const ReportMeasurement& m) {
   html += "<td>";
   AppendHtmlEscapedLines(html, m.value);
-  if (!m.unit.empty()) {
+  if (!m.unit().empty()) {
     html += "&nbsp;<span class=\"unit\">";
-    AppendHtmlEscaped(html, m.unit);
+    AppendHtmlEscaped(html, m.unit());
     html += "</span>";
   }
   html += "</td>";
@@ -83,7 +83,7 @@ void AppendMeasurementsTable(std::string& html, const ReportResult& r) {
     for (std::size_t j = i; j < i + 2; ++j) {
       if (j < r.measurements.size()) {
         html += "<th>";
-        AppendHtmlEscaped(html, r.measurements[j].name);
+        AppendHtmlEscaped(html, r.measurements[j].name());
         html += "</th>";
         AppendValueCell(html, r.measurements[j]);
       } else {

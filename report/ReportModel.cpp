@@ -83,7 +83,7 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   text.title =
       "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
   for (const ReportMeasurement& m : result.measurements) {
-    if (m.isNumber && m.unit == "ms" && m.name == "Pulse width") {
+    if (m.isNumber && m.unit() == "ms" && m.name() == "Pulse width") {
       text.widthLabel = m.value + " ms";
     }
   }
@@ -111,30 +111,35 @@ ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& sectio
     // program's, a later version's) is shown as it stands.
     const Column& column = ColumnOf(section.headers[i]);
     ReportMeasurement& m = r.measurements.emplace_back();
-    m.header = column.header;
-    m.name = column.names == nullptr ? column.header : column.names->name;
-    m.unit = column.names == nullptr ? std::string_view() : column.names->unit;
+    m.label = column.label;
     std::optional<std::string> unit =
         SplitValue(Shown(v[i]), column.names != nullptr && column.names->unitInCell, m);
-    if (unit) m.unit = Shared(std::move(*unit));
+    if (unit) m.label = Label({m.name(), Shared(std::move(*unit)), m.header()});
   }
   // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
   ReportMeasurement& load = r.measurements.front();
   if (type != nullptr && !r.carriesPulse && load.value == "0") {
-    load = {load.name, "not used", "", false, load.header};
+    load = {Label({load.name(), "", load.header()}), "not used", false};
   }
   return r;
 }
 
 std::string_view ReportModelBuilder::Shared(std::string text) {
-  return *model_.texts->insert(std::move(text)).first;  // the one kept, when it is there
+  return *model_.texts->texts.insert(std::move(text)).first;  // the one kept, when it is there
+}
+
+const MeasurementLabel* ReportModelBuilder::Label(const MeasurementLabel& label) {
+  return &*model_.texts->labels.insert(label).first;
 }
 
 const ReportModelBuilder::Column& ReportModelBuilder::ColumnOf(const std::string& header) {
   const auto found = columns_.find(header);
   if (found != columns_.end()) return found->second;
   const std::string_view shown = Shared(Shown(header));
-  return columns_.emplace(header, Column{shown, ColumnNameFromHeader(shown)}).first->second;
+  const DexalColumnName* names = ColumnNameFromHeader(shown);
+  const MeasurementLabel* label =
+      names == nullptr ? Label({shown, "", shown}) : Label({names->name, names->unit, shown});
+  return columns_.emplace(header, Column{shown, names, label}).first->second;
 }
 
 void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -18,21 +19,31 @@
 
 namespace Dexal {
 
-// One measured or set value of a result: its readable name and unit as the column's row names
-// them (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm"). The name,
-// unit and header are shared by the measurements of every result: views of the column table or
-// of the model's texts.
+// What a measurement is: its readable name and unit as the column's row names them
+// (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm"), and the
+// column's header in the file. Shared by the measurements of every result: views of the column
+// table or of the model's texts.
+struct MeasurementLabel {
+  std::string_view name, unit, header;
+  auto operator<=>(const MeasurementLabel&) const = default;
+};
+
+// One measured or set value of a result.
 struct ReportMeasurement {
-  std::string_view name;
-  std::string value;  // the cell's text without the unit split from it; "not used" for no load
-  std::string_view unit;
-  bool isNumber = false;    // value is a plain decimal number
-  std::string_view header;  // the column's header in the file
+  const MeasurementLabel* label = nullptr;
+  std::string value;      // the cell's text without the unit split from it; "not used" for no load
+  bool isNumber = false;  // value is a plain decimal number
+  [[nodiscard]] std::string_view name() const { return label->name; }
+  [[nodiscard]] std::string_view unit() const { return label->unit; }
+  [[nodiscard]] std::string_view header() const { return label->header; }
 };
 
 // The headers, names and units of a model's measurements that the column table does not hold,
-// each kept once.
-using ReportTexts = std::set<std::string, std::less<>>;
+// and the labels, each kept once.
+struct ReportTexts {
+  std::set<std::string, std::less<>> texts;
+  std::set<MeasurementLabel> labels;
+};
 
 struct ReportResult {
   std::size_t position = 0;  // 1 for the first result kept
@@ -105,11 +116,13 @@ class ReportModelBuilder {
   // A measurement's header as the file has it, shown and named.
   struct Column {
     std::string_view header;
-    const DexalColumnName* names;  // null for a header that is not ours
+    const DexalColumnName* names;   // null for a header that is not ours
+    const MeasurementLabel* label;  // of a cell without a unit of its own
   };
   const Column& ColumnOf(const std::string& header);
   ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position);
   std::string_view Shared(std::string text);
+  const MeasurementLabel* Label(const MeasurementLabel& label);
 
   bool plotFiles_, plots_;
   ReportModel model_;
