@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace Dexal {
@@ -33,6 +35,13 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // must not exist yet.
 bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
                   std::uint32_t& osError);
+
+// Appends the next bytes of a file being made to `out`; false when there are no more (nothing
+// appended). So a long file is written as it is made, not held whole.
+using NextBytes = std::function<bool(std::string& out)>;
+
+// The same with the bytes as `next` gives them. What `next` throws leaves the file unfinished.
+bool WriteNewFile(const std::filesystem::path& path, const NextBytes& next, std::uint32_t& osError);
 
 // Puts what was written to the file `path` on the disk, before a rename gives it a name that
 // must never stand for an empty file after a crash.

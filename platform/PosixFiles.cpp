@@ -18,21 +18,45 @@ bool Failed(std::uint32_t& osError) {
 
 bool SamePathText(const std::filesystem::path& a, const std::filesystem::path& b) { return a == b; }
 
-bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+bool WriteNewFile(const std::filesystem::path& path, const NextBytes& next,
                   std::uint32_t& osError) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return Failed(osError);
-  std::size_t done = 0;
   bool good = true;
-  while (good && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    good = n >= 0 || Failed(osError);
-    if (good) done += static_cast<std::size_t>(n);
+  std::string bytes;
+  try {
+    while (good) {
+      bytes.clear();
+      if (!next(bytes)) break;
+      std::size_t done = 0;
+      while (good && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        good = n >= 0 || Failed(osError);
+        if (good) done += static_cast<std::size_t>(n);
+      }
+    }
+  } catch (...) {
+    ::close(fd);
+    throw;
   }
   if (good && ::fsync(fd) != 0) good = Failed(osError);
   if (::close(fd) != 0 && good) good = Failed(osError);
   return good;
+}
+
+bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::uint32_t& osError) {
+  bool given = false;
+  return WriteNewFile(
+      path,
+      [&](std::string& out) {
+        if (given) return false;
+        out.append(bytes);
+        given = true;
+        return true;
+      },
+      osError);
 }
 
 bool FlushToDisk(const std::filesystem::path& path, std::uint32_t& osError) {

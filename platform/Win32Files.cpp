@@ -18,23 +18,49 @@ bool SamePathText(const std::filesystem::path& a, const std::filesystem::path& b
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+bool WriteNewFile(const std::filesystem::path& path, const NextBytes& next,
                   std::uint32_t& osError) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failed(osError);
-  std::size_t done = 0;
   bool good = true;
-  while (good && done < bytes.size()) {
-    // WriteFile takes at most 4 GB at a time.
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    good = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != 0 || Failed(osError);
-    done += written;
+  std::string bytes;
+  try {
+    while (good) {
+      bytes.clear();
+      if (!next(bytes)) break;
+      std::size_t done = 0;
+      while (good && done < bytes.size()) {
+        // WriteFile takes at most 4 GB at a time.
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        good =
+            WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != 0 || Failed(osError);
+        done += written;
+      }
+    }
+  } catch (...) {
+    CloseHandle(file);
+    throw;
   }
   if (good && !FlushFileBuffers(file)) good = Failed(osError);
   if (!CloseHandle(file) && good) good = Failed(osError);
   return good;
+}
+
+bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::uint32_t& osError) {
+  bool given = false;
+  return WriteNewFile(
+      path,
+      [&](std::string& out) {
+        if (given) return false;
+        out.append(bytes);
+        given = true;
+        return true;
+      },
+      osError);
 }
 
 bool FlushToDisk(const std::filesystem::path& path, std::uint32_t& osError) {

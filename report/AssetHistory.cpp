@@ -61,7 +61,7 @@ std::string Day(const ReportResult& r) { return r.date.substr(0, 10); }
 
 const ReportMeasurement* Find(const ReportResult& r, const char* header) {
   for (const ReportMeasurement& m : r.measurements) {
-    if (m.header == header) return &m;
+    if (m.header() == header) return &m;
   }
   return nullptr;
 }
@@ -165,7 +165,7 @@ std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
 std::string ValueText(const ReportResult& r, const KeyMeasurement& key) {
   const ReportMeasurement* m = Find(r, key.header);
   if (m == nullptr) return "";
-  return HtmlEscaped(m->value) + (m->unit.empty() ? "" : "&nbsp;" + HtmlEscaped(m->unit));
+  return HtmlEscaped(m->value) + (m->unit().empty() ? "" : "&nbsp;" + HtmlEscaped(m->unit()));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "report/FlatTable.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -20,12 +22,13 @@ bool BeginsLikeFormula(std::string_view text) {
 
 class TableWriter {
  public:
-  TableWriter(char separator, bool textAsText) : separator_(separator), textAsText_(textAsText) {}
+  TableWriter(std::string& out, char separator, bool textAsText)
+      : out_(out), separator_(separator), textAsText_(textAsText) {}
 
   // The cell in `numberColumn`, if any, is a number and written as it is. For a spreadsheet, a
   // text cell that would begin a formula gets a leading apostrophe: the spreadsheet shows the
   // apostrophe and the text, and evaluates nothing (a hyperlink, a DDE command).
-  void Row(const std::vector<std::string_view>& cells, std::size_t numberColumn = kNoColumn) {
+  void Row(std::span<const std::string_view> cells, std::size_t numberColumn = kNoColumn) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) out_ += separator_;
       if (textAsText_ && i != numberColumn && BeginsLikeFormula(cells[i])) {
@@ -37,9 +40,8 @@ class TableWriter {
     out_ += kCsvLineEnd;
   }
 
-  std::string out_;
-
  private:
+  std::string& out_;
   char separator_;
   bool textAsText_;
 };
@@ -56,26 +58,55 @@ std::vector<std::string_view> HeaderRow() {
 
 constexpr std::size_t kValueColumn = 11;
 
+// The rows of one result: one per measurement.
+void ResultRows(TableWriter& table, const ReportResult& r, bool decimalComma,
+                std::string& commaValue) {
+  const std::string key = r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
+  // The row's cells but the measurement's are the result's: set once, as views.
+  std::array<std::string_view, 14> row = {
+      key,    r.testerSerial, r.assetId,     r.assetMake, r.assetModel, r.assetSerial,
+      r.date, r.testType,     r.status.text, r.comment,   {},           {},
+      {},     r.source};
+  for (const ReportMeasurement& m : r.measurements) {
+    row[kValueColumn - 1] = m.name();
+    row[kValueColumn] = m.value;
+    row[kValueColumn + 1] = m.unit();
+    if (decimalComma && m.isNumber) {
+      commaValue = m.value;
+      std::replace(commaValue.begin(), commaValue.end(), '.', ',');
+      row[kValueColumn] = commaValue;
+    }
+    table.Row(row, m.isNumber ? kValueColumn : kNoColumn);
+  }
+}
+
 }  // namespace
 
-std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
-  const bool semicolon = dialect == TableDialect::ExcelSemicolon;
-  const bool forSpreadsheet = dialect != TableDialect::Rfc4180;
-  TableWriter table(semicolon ? ';' : kCsvSeparator, forSpreadsheet);
-  if (forSpreadsheet) table.out_ += "\xEF\xBB\xBF";
-  table.Row(HeaderRow());
-  for (const ReportResult& r : model.results) {
-    const std::string key =
-        r.testerSerial + " | " + r.assetId + " | " + r.date + " | " + r.testType;
-    for (const ReportMeasurement& m : r.measurements) {
-      std::string value = m.value;
-      if (semicolon && m.isNumber) std::replace(value.begin(), value.end(), '.', ',');
-      table.Row({key, r.testerSerial, r.assetId, r.assetMake, r.assetModel, r.assetSerial, r.date,
-                 r.testType, r.status.text, r.comment, m.name, value, m.unit, r.source},
-                m.isNumber ? kValueColumn : kNoColumn);
+NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect) {
+  return [&model, dialect, part = std::size_t{0},
+          commaValue = std::string()](std::string& out) mutable {
+    const bool semicolon = dialect == TableDialect::ExcelSemicolon;
+    const bool forSpreadsheet = dialect != TableDialect::Rfc4180;
+    TableWriter table(out, semicolon ? ';' : kCsvSeparator, forSpreadsheet);
+    if (part == 0) {
+      if (forSpreadsheet) out += "\xEF\xBB\xBF";
+      table.Row(HeaderRow());
+    } else if (part <= model.results.size()) {
+      ResultRows(table, model.results[part - 1], semicolon, commaValue);
+    } else {
+      return false;
     }
+    ++part;
+    return true;
+  };
+}
+
+std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
+  std::string table;
+  const NextBytes next = FlatTablePieces(model, dialect);
+  while (next(table)) {
   }
-  return std::move(table.out_);
+  return table;
 }
 
 }  // namespace Dexal

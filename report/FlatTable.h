@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "report/ReportModel.h"
 
 namespace Dexal {
@@ -16,5 +17,7 @@ enum class TableDialect { Rfc4180, Excel, ExcelSemicolon };
 // Asset Make, Asset Model, Asset Serial, Date, Test Type, Status, Comment, Measurement, Value,
 // Unit, Source (the file read).
 std::string FlatTableText(const ReportModel& model, TableDialect dialect);
+// The same, made a result at a time as it is written (OutputFiles); the model must outlive it.
+NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect);
 
 }  // namespace Dexal

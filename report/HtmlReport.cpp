@@ -64,43 +64,51 @@ std::string Cell(const std::string& text, const char* cls = nullptr) {
 }
 
 // The unit marked, so that it can be told from the value wherever the page is read.
-std::string ValueCell(const ReportMeasurement& m) {
-  std::string html = "<td>" + HtmlEscapedLines(m.value);
-  if (!m.unit.empty()) html += "&nbsp;<span class=\"unit\">" + HtmlEscaped(m.unit) + "</span>";
-  return html + "</td>";
+void AppendValueCell(std::string& html, const ReportMeasurement& m) {
+  html += "<td>";
+  AppendHtmlEscapedLines(html, m.value);
+  if (!m.unit().empty()) {
+    html += "&nbsp;<span class=\"unit\">";
+    AppendHtmlEscaped(html, m.unit());
+    html += "</span>";
+  }
+  html += "</td>";
 }
 
 // Two measurements a row, to keep a card short enough for a page.
-std::string MeasurementsTable(const ReportResult& r) {
-  std::string html = "<table class=\"values\">\n";
+void AppendMeasurementsTable(std::string& html, const ReportResult& r) {
+  html += "<table class=\"values\">\n";
   for (std::size_t i = 0; i < r.measurements.size(); i += 2) {
     html += "<tr>";
     for (std::size_t j = i; j < i + 2; ++j) {
       if (j < r.measurements.size()) {
-        html +=
-            "<th>" + HtmlEscaped(r.measurements[j].name) + "</th>" + ValueCell(r.measurements[j]);
+        html += "<th>";
+        AppendHtmlEscaped(html, r.measurements[j].name());
+        html += "</th>";
+        AppendValueCell(html, r.measurements[j]);
       } else {
         html += "<th></th><td></td>";
       }
     }
     html += "</tr>\n";
   }
-  return html + "</table>\n";
+  html += "</table>\n";
 }
 
-std::string Card(const ReportResult& r, std::size_t resultCount, bool manySources) {
+void AppendCard(std::string& html, const ReportResult& r, std::size_t resultCount,
+                bool manySources) {
   const std::string from =
       manySources ? " &middot; " + HtmlEscaped(r.source + ":" + std::to_string(r.line)) : "";
-  std::string html = "<article class=\"card\" id=\"result-" + std::to_string(r.position) +
-                     "\">\n<h3>" + StatusSpan(r.status) + " " + HtmlEscaped(r.testType) +
-                     " <span class=\"when\">" + HtmlEscaped(r.date) + " &middot; result " +
-                     std::to_string(r.position) + from + "</span></h3>\n";
+  html += "<article class=\"card\" id=\"result-" + std::to_string(r.position) + "\">\n<h3>" +
+          StatusSpan(r.status) + " " + HtmlEscaped(r.testType) + " <span class=\"when\">" +
+          HtmlEscaped(r.date) + " &middot; result " + std::to_string(r.position) + from +
+          "</span></h3>\n";
   for (const std::string& other : r.conflicts) {
     html += "<p class=\"conflict\">Conflicts with " + HtmlEscaped(other) +
             ": the same tester serial, Asset ID, date and test type with other values.</p>\n";
   }
   if (!r.comment.empty()) html += "<p>Comment: " + HtmlEscapedLines(r.comment) + "</p>\n";
-  html += MeasurementsTable(r);
+  AppendMeasurementsTable(html, r);
   if (!r.plot.empty()) {
     html += r.plot;
   } else if (r.carriesPulse) {
@@ -109,7 +117,6 @@ std::string Card(const ReportResult& r, std::size_t resultCount, bool manySource
   // Its last line, so that a print shows where a card ends.
   html += "<p class=\"cardend\">Result " + std::to_string(r.position) + " of " +
           std::to_string(resultCount) + ", " + HtmlEscaped(r.assetId) + "</p>\n</article>\n";
-  return html;
 }
 
 }  // namespace
@@ -169,7 +176,7 @@ std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount, bool
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
                      HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(a);
-  for (const ReportResult* r : a.results) html += Card(*r, resultCount, manySources);
+  for (const ReportResult* r : a.results) AppendCard(html, *r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }
 
@@ -185,23 +192,48 @@ std::string SourcesHeader(const ReportModel& model, std::span<const SourceFacts>
          HtmlEscaped(madeAt) + "</p>\n";
 }
 
-std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
-                           const std::string& madeAt) {
-  std::size_t plotBytes = 0;  // most of the page: reserved once, not grown through copies
-  for (const ReportResult& r : model.results) plotBytes += r.plot.size();
-  std::string html = HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt,
-                                   plotBytes + 4096 * model.results.size());
+namespace {
+
+// The page up to its first asset's section.
+std::string PageHead(const ReportModel& model, std::span<const SourceFacts> sources,
+                     const std::string& madeAt) {
+  std::string html =
+      HtmlPageStart("Test results of tester " + model.testerSerial, model, madeAt, 0);
   html += "<header>\n<h1>Test results</h1>\n";
   html += SourcesHeader(model, sources, "report", madeAt);
   html += "<p class=\"counts\">" + Plural(model.results.size(), "result", "results") + ": " +
           std::to_string(model.passes) + " passed, " + std::to_string(model.fails) + " failed, " +
           std::to_string(model.others) + " with another status</p>\n</header>\n";
-  html += AssetSummaryHtml(model.assets);
-  for (const ReportAsset& a : model.assets) {
-    html += AssetSectionHtml(a, model.results.size(), sources.size() > 1);
+  return html + AssetSummaryHtml(model.assets);
+}
+
+}  // namespace
+
+NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts> sources,
+                           const std::string& madeAt) {
+  return [&model, sources, &madeAt, part = std::size_t{0}](std::string& out) mutable {
+    const std::size_t assets = model.assets.size();
+    if (part == 0) {
+      out += PageHead(model, sources, madeAt);
+    } else if (part <= assets) {
+      out += AssetSectionHtml(model.assets[part - 1], model.results.size(), sources.size() > 1);
+    } else if (part == assets + 1) {
+      out += TraceabilityHtml(sources, model, madeAt) + "</body>\n</html>\n";
+    } else {
+      return false;
+    }
+    ++part;
+    return true;
+  };
+}
+
+std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
+                           const std::string& madeAt) {
+  std::string html;
+  const NextBytes next = HtmlReportPieces(model, sources, madeAt);
+  while (next(html)) {
   }
-  html += TraceabilityHtml(sources, model, madeAt);
-  return html + "</body>\n</html>\n";
+  return html;
 }
 
 }  // namespace Dexal

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "report/ReportModel.h"
 #include "report/SourceDigest.h"
 
@@ -13,6 +14,10 @@ namespace Dexal {
 // asset's section ending with its sign-off block, and the traceability block. `madeAt` is the
 // time of making as text.
 std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
+                           const std::string& madeAt);
+// The same, made an asset's section at a time as it is written (OutputFiles); what it is given
+// must outlive it.
+NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts> sources,
                            const std::string& madeAt);
 
 // The parts that each asset's record shares with the page.

@@ -36,6 +36,15 @@ std::filesystem::path FreeNameBeside(const std::filesystem::path& path, const ch
   }
 }
 
+// The pieces of `next` gathered into blocks of some 256 KB, for fewer and larger writes.
+NextBytes Gathered(const NextBytes& next) {
+  constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+  return [&next, done = false](std::string& out) mutable {
+    while (!done && out.size() < kBlockBytes) done = !next(out);
+    return !out.empty();
+  };
+}
+
 }  // namespace
 
 OutputFiles::OutputFiles() : OutputFiles(MoveFileOnto) {}
@@ -48,6 +57,11 @@ void OutputFiles::Add(const std::filesystem::path& path, std::string bytes) {
   file.path = target.path;
   file.stream = target.stream;
   file.bytes = std::move(bytes);
+}
+
+void OutputFiles::Add(const std::filesystem::path& path, NextBytes next) {
+  Add(path, std::string());
+  files_.back().next = std::move(next);
 }
 
 void OutputFiles::AddFolder(const std::filesystem::path& folder) { folders_.push_back(folder); }
@@ -67,6 +81,9 @@ void OutputFiles::WriteAll() {
     const std::string notRestored = RollBack();
     if (notRestored.empty()) throw;
     throw std::runtime_error(e.what() + notRestored);
+  } catch (...) {  // a file that failed while it was made (no memory)
+    RollBack();
+    throw;
   }
   std::error_code ignored;
   for (const File& file : files_) {
@@ -92,7 +109,9 @@ void OutputFiles::WriteTemporaries() {
     if (file.stream) continue;
     file.temporary = FreeNameBeside(file.path, "tmp");
     std::uint32_t osError = 0;
-    if (!WriteNewFile(file.temporary, file.bytes, osError)) {
+    const bool written = file.next ? WriteNewFile(file.temporary, Gathered(file.next), osError)
+                                   : WriteNewFile(file.temporary, file.bytes, osError);
+    if (!written) {
       Fail(file.path, "cannot be written", OsErrorReason(osError));
     }
   }
@@ -122,6 +141,11 @@ void OutputFiles::WriteStreams() {
     if (!file.stream) continue;
     std::ofstream out(file.path, std::ios::binary);
     out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    std::string piece;
+    while (out && file.next && file.next(piece)) {
+      out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+      piece.clear();
+    }
     out.close();
     if (!out) Fail(file.path, "cannot be written", OsErrorReason(LastOsError()));
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace Dexal {
 
 // Files that are written all or none. Each goes under a temporary name beside its place and is
@@ -23,6 +25,9 @@ class OutputFiles {
   // A file to write. A path that is a link to a file is written where it points, so that the
   // link stays.
   void Add(const std::filesystem::path& path, std::string bytes);
+  // The same, made while it is written: `next` is called only by WriteAll (so what it refers to
+  // must last until then), and at most until it gives no more.
+  void Add(const std::filesystem::path& path, NextBytes next);
   // A folder the files go into, made (itself, not its parents) when it is missing.
   void AddFolder(const std::filesystem::path& folder);
 
@@ -34,6 +39,7 @@ class OutputFiles {
   struct File {
     std::filesystem::path path;
     std::string bytes;
+    NextBytes next;                   // when it is made while written
     bool stream = false;              // a device or pipe, written as it is
     std::filesystem::path temporary;  // while it is written and until it is in place
     std::filesystem::path former;     // the file it replaces, moved aside until all are in place

@@ -91,9 +91,12 @@ std::vector<PlotPoint> Curve(const std::vector<DexalCsvPoint>& points, double De
 std::string Polyline(const char* cls, const char* colour, const std::vector<PlotPoint>& curve) {
   std::string svg = std::string("<polyline class=\"") + cls + "\" fill=\"none\" stroke=\"" +
                     colour + "\" stroke-width=\"1.5\" points=\"";
+  svg.reserve(svg.size() + curve.size() * 12 + 8);
   for (std::size_t i = 0; i < curve.size(); ++i) {
     if (i > 0) svg += ' ';
-    svg += Px(curve[i].x) + "," + Px(curve[i].y);
+    AppendFixedText(svg, curve[i].x, 1);
+    svg += ',';
+    AppendFixedText(svg, curve[i].y, 1);
   }
   return svg + "\"/>\n";
 }

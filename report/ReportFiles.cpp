@@ -130,8 +130,9 @@ std::vector<std::string> MakeReport(const ReportRequest& request) {
   const ReportModel model = builder.Finish();
   const std::string madeAt = UtcTextFromSeconds(request.madeAt);
   OutputFiles outputs;
-  if (request.html) outputs.Add(*request.html, HtmlReportText(model, sources, madeAt));
-  if (request.table) outputs.Add(*request.table, FlatTableText(model, request.dialect));
+  // The page and the table, the longest files, are made as they are written, not held whole.
+  if (request.html) outputs.Add(*request.html, HtmlReportPieces(model, sources, madeAt));
+  if (request.table) outputs.Add(*request.table, FlatTablePieces(model, request.dialect));
   if (request.plotsDir) {
     outputs.AddFolder(*request.plotsDir);
     for (const ReportResult& r : model.results) {

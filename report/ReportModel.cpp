@@ -1,7 +1,9 @@
 #include "report/ReportModel.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "csv/DexalColumnNames.h"
@@ -9,6 +11,7 @@
 #include "csv/DexalNumberFormat.h"
 #include "platform/WideText.h"
 #include "report/AssetHistory.h"
+#include "report/SourceDigest.h"
 #include "results/DexalTestTypes.h"
 
 namespace Dexal {
@@ -33,61 +36,33 @@ bool IsUnitWord(const std::string& text) {
                      [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
 
-// "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ".
-void SplitValue(const std::string& cell, bool unitInCell, ReportMeasurement& m) {
-  m.value = cell;
+// "60.0 bpm" is 60.0 in bpm; a rate whose waveform has no unit is written "0.0 ". Gives the
+// unit split from the cell, if any (empty for that rate).
+std::optional<std::string> SplitValue(std::string cell, bool unitInCell, ReportMeasurement& m) {
   m.isNumber = NumberFromText(cell).has_value();
-  if (m.isNumber || !unitInCell) return;
-  const std::size_t blank = cell.find(' ');
-  if (blank == std::string::npos) return;
-  const std::string number = cell.substr(0, blank);
-  const std::string unit = cell.substr(blank + 1);
-  if (NumberFromText(number) && IsUnitWord(unit)) {
-    m.value = number;
-    m.unit = unit;
+  const std::size_t blank = m.isNumber || !unitInCell ? std::string::npos : cell.find(' ');
+  if (blank != std::string::npos && NumberFromText(cell.substr(0, blank)) &&
+      IsUnitWord(cell.substr(blank + 1))) {
+    std::string unit = cell.substr(blank + 1);
+    cell.resize(blank);
+    m.value = std::move(cell);
     m.isNumber = true;
+    return unit;
   }
+  m.value = std::move(cell);
+  return std::nullopt;
 }
 
-// The measurement of one cell under its header, named and with its unit as a reader reads it; a
-// header that is not ours (another program's, a later version's) is shown as it stands.
-ReportMeasurement MeasurementFromCell(const std::string& header, const std::string& cell) {
-  ReportMeasurement m;
-  m.header = header;
-  const DexalColumnName* column = ColumnNameFromHeader(header);
-  if (column == nullptr) {
-    m.name = header;
-  } else {
-    m.name = column->name;
-    m.unit = column->unit;
+// The SHA-256 of texts, each its length and its bytes; `line` holds them while they are hashed.
+template <typename Texts>
+std::array<unsigned char, 32> DigestOf(const Texts& texts, std::string& line) {
+  line.clear();
+  for (const std::string& text : texts) {
+    line += std::to_string(text.size());
+    line += ':';
+    line += text;
   }
-  SplitValue(cell, column != nullptr && column->unitInCell, m);
-  return m;
-}
-
-ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position) {
-  const auto& v = section.values;
-  ReportResult r;
-  r.position = position;
-  r.assetId = Shown(v[kAssetIdColumn]);
-  r.assetMake = Shown(v[kAssetMakeColumn]);
-  r.assetModel = Shown(v[kAssetModelColumn]);
-  r.assetSerial = Shown(v[kAssetSerialColumn]);
-  r.date = Shown(v[kDateColumn]);
-  r.testType = Shown(v[kTestTypeColumn]);
-  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
-  r.comment = Shown(v[kCommentColumn]);
-  const DexalTestType* type = TestTypeFromDisplayName(r.testType);
-  r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
-  for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
-    r.measurements.push_back(MeasurementFromCell(Shown(section.headers[i]), Shown(v[i])));
-  }
-  // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
-  ReportMeasurement& load = r.measurements.front();
-  if (type != nullptr && !r.carriesPulse && load.value == "0") {
-    load = {load.name, "not used", "", false, load.header};
-  }
-  return r;
+  return Sha256Of(line);
 }
 
 // Fail when any result failed; else the last status that is not a pass; else a pass (an asset
@@ -108,11 +83,63 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   text.title =
       "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
   for (const ReportMeasurement& m : result.measurements) {
-    if (m.isNumber && m.unit == "ms" && m.name == "Pulse width") {
+    if (m.isNumber && m.unit() == "ms" && m.name() == "Pulse width") {
       text.widthLabel = m.value + " ms";
     }
   }
   return text;
+}
+
+ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& section,
+                                                   std::size_t position) {
+  const auto& v = section.values;
+  ReportResult r;
+  r.position = position;
+  r.assetId = Shown(v[kAssetIdColumn]);
+  r.assetMake = Shown(v[kAssetMakeColumn]);
+  r.assetModel = Shown(v[kAssetModelColumn]);
+  r.assetSerial = Shown(v[kAssetSerialColumn]);
+  r.date = Shown(v[kDateColumn]);
+  r.testType = Shown(v[kTestTypeColumn]);
+  r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
+  r.comment = Shown(v[kCommentColumn]);
+  const DexalTestType* type = TestTypeFromDisplayName(r.testType);
+  r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
+  r.measurements.reserve(v.size() - kNominalLoadColumn);
+  for (std::size_t i = kNominalLoadColumn; i < v.size(); ++i) {
+    // Named and with its unit as a reader reads it; a header that is not ours (another
+    // program's, a later version's) is shown as it stands.
+    const Column& column = ColumnOf(section.headers[i]);
+    ReportMeasurement& m = r.measurements.emplace_back();
+    m.label = column.label;
+    std::optional<std::string> unit =
+        SplitValue(Shown(v[i]), column.names != nullptr && column.names->unitInCell, m);
+    if (unit) m.label = Label({m.name(), Shared(std::move(*unit)), m.header()});
+  }
+  // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
+  ReportMeasurement& load = r.measurements.front();
+  if (type != nullptr && !r.carriesPulse && load.value == "0") {
+    load = {Label({load.name(), "", load.header()}), "not used", false};
+  }
+  return r;
+}
+
+std::string_view ReportModelBuilder::Shared(std::string text) {
+  return *model_.texts->texts.insert(std::move(text)).first;  // the one kept, when it is there
+}
+
+const MeasurementLabel* ReportModelBuilder::Label(const MeasurementLabel& label) {
+  return &*model_.texts->labels.insert(label).first;
+}
+
+const ReportModelBuilder::Column& ReportModelBuilder::ColumnOf(const std::string& header) {
+  const auto found = columns_.find(header);
+  if (found != columns_.end()) return found->second;
+  const std::string_view shown = Shared(Shown(header));
+  const DexalColumnName* names = ColumnNameFromHeader(shown);
+  const MeasurementLabel* label =
+      names == nullptr ? Label({shown, "", shown}) : Label({names->name, names->unit, shown});
+  return columns_.emplace(header, Column{shown, names, label}).first->second;
 }
 
 void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
@@ -123,29 +150,35 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
   }
   model_.serviceDate = Shown(reader.ServiceDate());
   const std::size_t sourceIndex = model_.sourceCount++;
+  messageNames_.push_back(messageName);
   DexalCsvSection section;
   while (reader.NextSection(section)) {
     const auto& v = section.values;
-    const std::string where = messageName + ":" + std::to_string(section.line + 1);
-    std::vector<Kept>& same =
-        kept_[std::make_tuple(serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn])];
-    const auto copy = std::find_if(same.begin(), same.end(),
-                                   [&](const Kept& k) { return k.values == section.values; });
+    const std::size_t line = section.line + 1;
+    const std::array<std::reference_wrapper<const std::string>, 4> key = {
+        serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn]};
+    std::vector<Kept>& same = kept_[DigestOf(key, line_)];
+    const std::array<unsigned char, 32> values = DigestOf(section.values, line_);
+    const auto copy =
+        std::find_if(same.begin(), same.end(), [&](const Kept& k) { return k.values == values; });
     ReportResult* r = nullptr;
     if (copy == same.end()) {
       r = &model_.results.emplace_back(ResultFromSection(section, model_.results.size() + 1));
       r->testerSerial = serial;
       for (Kept& other : same) {
         ReportResult& earlier = model_.results[other.index];
-        warnings.push_back(other.where + " and " + where + ": the same tester serial, Asset ID, " +
+        warnings.push_back(messageNames_[other.source] + ":" + std::to_string(other.line) +
+                           " and " + messageName + ":" + std::to_string(line) +
+                           ": the same tester serial, Asset ID, " +
                            "date and test type with other values; both are kept");
         earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
         r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
       }
-      same.push_back({model_.results.size() - 1, section.values, where});
+      same.push_back({model_.results.size() - 1, values, sourceIndex, line});
     } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
       r = &model_.results[copy->index];  // the copy with graph points is the one kept
-      copy->where = where;
+      copy->source = sourceIndex;
+      copy->line = line;
     } else {
       continue;
     }
@@ -157,6 +190,9 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
       const PulsePlotText text = PlotTextOf(*r);
       r->plot = PulsePlotSvg(section, text, false);
       if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);
+      // Kept until the outputs are written: without the room the drawing grew into.
+      r->plot.shrink_to_fit();
+      r->plotFile.shrink_to_fit();
     }
   }
 }

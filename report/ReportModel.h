@@ -1,26 +1,48 @@
 #pragma once
 
+#include <array>
+#include <compare>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
-#include <tuple>
+#include <string_view>
 #include <vector>
 
 #include "csv/DexalCSVreader.h"
+#include "csv/DexalColumnNames.h"
 #include "csv/DexalVerdict.h"
 #include "report/PulsePlot.h"
 
 namespace Dexal {
 
-// One measured or set value of a result: its readable name and unit as the column's row names
-// them (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm").
+// What a measurement is: its readable name and unit as the column's row names them
+// (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm"), and the
+// column's header in the file. Shared by the measurements of every result: views of the column
+// table or of the model's texts.
+struct MeasurementLabel {
+  std::string_view name, unit, header;
+  auto operator<=>(const MeasurementLabel&) const = default;
+};
+
+// One measured or set value of a result.
 struct ReportMeasurement {
-  std::string name;
-  std::string value;  // the cell's text without the unit split from it; "not used" for no load
-  std::string unit;
+  const MeasurementLabel* label = nullptr;
+  std::string value;      // the cell's text without the unit split from it; "not used" for no load
   bool isNumber = false;  // value is a plain decimal number
-  std::string header;     // the column's header in the file
+  [[nodiscard]] std::string_view name() const { return label->name; }
+  [[nodiscard]] std::string_view unit() const { return label->unit; }
+  [[nodiscard]] std::string_view header() const { return label->header; }
+};
+
+// The headers, names and units of a model's measurements that the column table does not hold,
+// and the labels, each kept once.
+struct ReportTexts {
+  std::set<std::string, std::less<>> texts;
+  std::set<MeasurementLabel> labels;
 };
 
 struct ReportResult {
@@ -54,6 +76,8 @@ struct ReportAsset {
 
 // What a report shows of one or more CSV files.
 struct ReportModel {
+  // What its measurements' views show, shared by every copy of the model.
+  std::shared_ptr<ReportTexts> texts = std::make_shared<ReportTexts>();
   // Those of the one file read; of several, each serial once in order of reading (the service
   // dates stand in the traceability block).
   std::string testerSerial, serviceDate;
@@ -83,15 +107,31 @@ class ReportModelBuilder {
   std::vector<std::string> warnings;
 
  private:
+  // A result kept, its value line as a SHA-256: a copy has the same, another line not.
   struct Kept {
     std::size_t index;
-    std::vector<std::string> values;
-    std::string where;
+    std::array<unsigned char, 32> values;
+    std::size_t source, line;  // where it was read, for warnings
   };
+  // A measurement's header as the file has it, shown and named.
+  struct Column {
+    std::string_view header;
+    const DexalColumnName* names;   // null for a header that is not ours
+    const MeasurementLabel* label;  // of a cell without a unit of its own
+  };
+  const Column& ColumnOf(const std::string& header);
+  ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position);
+  std::string_view Shared(std::string text);
+  const MeasurementLabel* Label(const MeasurementLabel& label);
+
   bool plotFiles_, plots_;
   ReportModel model_;
   std::vector<std::string> serials_;
-  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::vector<Kept>> kept_;
+  std::map<std::string, Column, std::less<>> columns_;
+  std::string line_;                       // the value line being hashed
+  std::vector<std::string> messageNames_;  // of the files read
+  // By the SHA-256 of the tester's serial, the Asset ID, the date and the test type.
+  std::map<std::array<unsigned char, 32>, std::vector<Kept>> kept_;
 };
 
 // One file's model.

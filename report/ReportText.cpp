@@ -6,11 +6,12 @@
 
 namespace Dexal {
 
-std::string HtmlEscaped(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+  for (std::size_t from = 0;;) {
+    const std::size_t special = text.find_first_of("&<>\"'", from);
+    out.append(text.substr(from, special - from));
+    if (special == std::string_view::npos) return;
+    switch (text[special]) {
       case '&':
         out += "&amp;";
         break;
@@ -23,25 +24,34 @@ std::string HtmlEscaped(std::string_view text) {
       case '"':
         out += "&quot;";
         break;
-      case '\'':
-        out += "&#39;";
-        break;
       default:
-        out += c;
+        out += "&#39;";
     }
+    from = special + 1;
   }
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendHtmlEscaped(out, text);
   return out;
+}
+
+void AppendHtmlEscapedLines(std::string& out, std::string_view text) {
+  for (std::size_t from = 0;;) {
+    const std::size_t end = text.find('\n', from);
+    AppendHtmlEscaped(out, text.substr(from, end - from));
+    if (end == std::string_view::npos) return;
+    out += "<br>\n";
+    from = end + 1;
+  }
 }
 
 std::string HtmlEscapedLines(std::string_view text) {
   std::string out;
-  for (std::size_t from = 0;;) {
-    const std::size_t end = text.find('\n', from);
-    out += HtmlEscaped(text.substr(from, end - from));
-    if (end == std::string_view::npos) return out;
-    out += "<br>\n";
-    from = end + 1;
-  }
+  AppendHtmlEscapedLines(out, text);
+  return out;
 }
 
 std::string CssString(std::string_view text) {
@@ -97,12 +107,21 @@ std::string UtcTextFromSeconds(std::int64_t seconds) {
   return text.data();
 }
 
-std::string FixedText(double value, int decimals) {
+void AppendFixedText(std::string& out, double value, int decimals) {
   std::array<char, 64> text{};
   const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
                                     std::chars_format::fixed, decimals);
-  std::string out(text.data(), result.ptr);
-  if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-') out.erase(0, 1);
+  std::string_view number(text.data(), static_cast<std::size_t>(result.ptr - text.data()));
+  // A negative that rounds to zero is shown as zero.
+  if (number.front() == '-' && number.find_first_not_of("-0.") == std::string_view::npos) {
+    number.remove_prefix(1);
+  }
+  out.append(number);
+}
+
+std::string FixedText(double value, int decimals) {
+  std::string out;
+  AppendFixedText(out, value, decimals);
   return out;
 }
 

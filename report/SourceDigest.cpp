@@ -48,6 +48,13 @@ std::string Sha256::HexText() const {
   return text;
 }
 
+std::array<unsigned char, 32> Sha256Of(std::string_view bytes) {
+  StartGcryptOnce();
+  std::array<unsigned char, 32> digest{};
+  gcry_md_hash_buffer(GCRY_MD_SHA256, digest.data(), bytes.data(), bytes.size());
+  return digest;
+}
+
 std::size_t DigestingSource::Read(char* into, std::size_t most) {
   const std::size_t got = inner_->Read(into, most);
   digest_.Add(std::string_view(into, got));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,6 +28,9 @@ class Sha256 {
  private:
   gcry_md_handle* handle_ = nullptr;
 };
+
+// The SHA-256 of bytes given at once.
+std::array<unsigned char, 32> Sha256Of(std::string_view bytes);
 
 // What ties a page to the file it was made from.
 struct SourceFacts {

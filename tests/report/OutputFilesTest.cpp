@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -60,6 +61,21 @@ TEST(OutputFiles, ARenameThatFailsUndoesTheOthers) {
   EXPECT_EQ(WriteThree(dir.Path(), 0), "(nothing thrown)");
   EXPECT_EQ(FilesIn(dir.Path()),
             (Files{{"a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}}));
+}
+
+// A file made while it is written that fails on the way (no memory) leaves nothing either.
+TEST(OutputFiles, AFileThatFailsWhileMadeLeavesNothing) {
+  const testing::TempDir dir;
+  OutputFiles files;
+  files.Add(dir / "a.txt", "a");
+  int pieces = 0;
+  files.Add(dir / "b.txt", [&](std::string& out) {
+    if (++pieces > 1) throw std::bad_alloc();
+    out += "b";
+    return true;
+  });
+  EXPECT_THROW(files.WriteAll(), std::bad_alloc);
+  EXPECT_EQ(FilesIn(dir.Path()), Files{});
 }
 
 }  // namespace

@@ -185,13 +185,14 @@ TEST(ReportParts, SummaryOrder) {
 }
 
 TEST(ReportParts, DriftNote) {
+  static const MeasurementLabel kChargeTime{"Charge time", "s", "DefibChargeTime"};
   ExpectEachRow("report/drift.txt", 2, [](const auto& cells) {
     std::vector<ReportResult> results;
     std::istringstream times(cells[0]);
     for (std::string time; times >> time;) {
       ReportResult& r = results.emplace_back();
       r.date = "2020-01-0" + std::to_string(results.size()) + "T09:00:00";
-      r.measurements.push_back({"Charge time", time, "s", true, "DefibChargeTime"});
+      r.measurements.push_back({&kChargeTime, time, true});
     }
     ReportAsset asset;
     for (const ReportResult& r : results) asset.results.push_back(&r);
