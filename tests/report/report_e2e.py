@@ -36,7 +36,10 @@ def run(args, **kw):
     return subprocess.run(args, capture_output=True, timeout=300, **kw)
 
 
-# Lines Chromium prints about a machine without display, bus or GPU, not about the page.
+# What Chromium prints about the page (its console, a resource it refused or could not load);
+# the rest of its stderr is about the machine (no display, bus or GPU) or its own processes
+# (an IPC message rejected now and then under load), and says nothing about the page.
+PAGE_LINE = re.compile(r"CONSOLE|Uncaught|Refused|file://|net::ERR")
 MACHINE_NOISE = re.compile(r"dbus|D-Bus|drmGetDevices|ScreenSaver|unexpected operator|"
                            r"gpu|GPU|Fontconfig|bytes written to file|written to file|"
                            r"Trying to load the allocator|sandbox|^\s*$", re.I)
@@ -47,7 +50,7 @@ def chromium(work, *args):
                   "--user-data-dir=" + os.path.join(work, "chromium-profile")] + list(args),
                  env=dict(os.environ, HOME=work))
     errors = [line for line in result.stderr.decode("utf-8", "replace").splitlines()
-              if not MACHINE_NOISE.search(line)]
+              if PAGE_LINE.search(line) and not MACHINE_NOISE.search(line)]
     check(result.returncode == 0 and not errors,
           "chromium %s: status %d, %s" % (args[0], result.returncode, errors))
     return result.stdout.decode("utf-8", "replace")
