@@ -47,4 +47,19 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   return SamePathText(ResolvedPath(a), ResolvedPath(b));
 }
 
+// One piece: the bytes as they are.
+bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::uint32_t& osError) {
+  bool given = false;
+  return WriteNewFile(
+      path,
+      [&](std::string& out) {
+        if (given) return false;
+        out.append(bytes);
+        given = true;
+        return true;
+      },
+      osError);
+}
+
 }  // namespace Dexal

@@ -45,20 +45,6 @@ bool WriteNewFile(const std::filesystem::path& path, const NextBytes& next,
   return good;
 }
 
-bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
-                  std::uint32_t& osError) {
-  bool given = false;
-  return WriteNewFile(
-      path,
-      [&](std::string& out) {
-        if (given) return false;
-        out.append(bytes);
-        given = true;
-        return true;
-      },
-      osError);
-}
-
 bool FlushToDisk(const std::filesystem::path& path, std::uint32_t& osError) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Failed(osError);

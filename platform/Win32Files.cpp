@@ -49,20 +49,6 @@ bool WriteNewFile(const std::filesystem::path& path, const NextBytes& next,
   return good;
 }
 
-bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes,
-                  std::uint32_t& osError) {
-  bool given = false;
-  return WriteNewFile(
-      path,
-      [&](std::string& out) {
-        if (given) return false;
-        out.append(bytes);
-        given = true;
-        return true;
-      },
-      osError);
-}
-
 bool FlushToDisk(const std::filesystem::path& path, std::uint32_t& osError) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
