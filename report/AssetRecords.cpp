@@ -12,17 +12,10 @@
 namespace Dexal {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return text;
-}
-
 // Windows opens a device for these names, whatever follows the first dot.
 bool IsReservedOnWindows(const std::string& name) {
   static const std::array<std::string_view, 4> kDevices = {"con", "prn", "aux", "nul"};
-  const std::string stem = Lower(name.substr(0, name.find('.')));
+  const std::string stem = AsciiLower(name.substr(0, name.find('.')));
   if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) return true;
   return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) &&
          stem[3] >= '0' && stem[3] <= '9';
@@ -47,7 +40,7 @@ std::vector<std::string> RecordFileNames(const std::vector<std::string>& assetId
   for (const std::string& id : assetIds) {
     const std::string stem = RecordStem(id);
     std::string name = stem + ".html";
-    for (int n = 2; !taken.insert(Lower(name)).second; ++n) {
+    for (int n = 2; !taken.insert(AsciiLower(name)).second; ++n) {
       name = stem + "-" + std::to_string(n) + ".html";
     }
     names.push_back(name);
@@ -71,7 +64,6 @@ std::string AssetRecordHtml(const ReportModel& model, const ReportAsset& asset,
       own.push_back(sources[i]);
     }
   }
-  if (sources.size() == 1) own = sources;
   html += SourcesHeader(model, own, "record", madeAt) + "</header>\n";
   html += AssetSummaryHtml({&asset, 1});
   html += AssetSectionHtml(asset, model.results.size(), sources.size() > 1);

@@ -101,12 +101,4 @@ NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect) {
   };
 }
 
-std::string FlatTableText(const ReportModel& model, TableDialect dialect) {
-  std::string table;
-  const NextBytes next = FlatTablePieces(model, dialect);
-  while (next(table)) {
-  }
-  return table;
-}
-
 }  // namespace Dexal

@@ -15,9 +15,8 @@ enum class TableDialect { Rfc4180, Excel, ExcelSemicolon };
 // One row per measurement of each result: Result Key (tester serial, Asset ID, date and test
 // type, " | " between them, for a maintenance system to match on), Tester Serial, Asset ID,
 // Asset Make, Asset Model, Asset Serial, Date, Test Type, Status, Comment, Measurement, Value,
-// Unit, Source (the file read).
-std::string FlatTableText(const ReportModel& model, TableDialect dialect);
-// The same, made a result at a time as it is written (OutputFiles); the model must outlive it.
+// Unit, Source (the file read). Made a result at a time as it is written (OutputFiles); the
+// model must outlive it.
 NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect);
 
 }  // namespace Dexal

@@ -227,13 +227,4 @@ NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts
   };
 }
 
-std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
-                           const std::string& madeAt) {
-  std::string html;
-  const NextBytes next = HtmlReportPieces(model, sources, madeAt);
-  while (next(html)) {
-  }
-  return html;
-}
-
 }  // namespace Dexal

@@ -12,11 +12,8 @@ namespace Dexal {
 
 // The page: heading, summary of the assets, one card per result grouped under its asset, each
 // asset's section ending with its sign-off block, and the traceability block. `madeAt` is the
-// time of making as text.
-std::string HtmlReportText(const ReportModel& model, std::span<const SourceFacts> sources,
-                           const std::string& madeAt);
-// The same, made an asset's section at a time as it is written (OutputFiles); what it is given
-// must outlive it.
+// time of making as text. Made an asset's section at a time as it is written (OutputFiles); what
+// it is given must outlive it.
 NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts> sources,
                            const std::string& madeAt);
 

@@ -26,11 +26,7 @@ std::string PlotFileName(std::size_t position, std::size_t resultCount,
 namespace {
 
 bool IsCsvName(const std::filesystem::path& path) {
-  std::string ext = Utf8FromPath(path.extension());
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return ext == ".csv";
+  return AsciiLower(Utf8FromPath(path.extension())) == ".csv";
 }
 
 // A folder's CSV files in name order, each named below the folder as the user named it.

@@ -131,4 +131,11 @@ std::string ShortestText(double value) {
   return std::string(text.data(), result.ptr);
 }
 
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 }  // namespace Dexal

@@ -19,6 +19,8 @@ std::string CssString(std::string_view text);
 
 // A name that every file system takes: letters, digits, '.', '-' and '_' kept, the rest '_'.
 std::string SafeFileName(std::string_view text);
+// A name with its ASCII capitals made small, to compare names as Windows does.
+std::string AsciiLower(std::string text);
 
 // Seconds since 1970 as "2026-03-05 10:00:00 UTC".
 std::string UtcTextFromSeconds(std::int64_t seconds);
