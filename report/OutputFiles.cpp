@@ -1,14 +1,17 @@
 #include "report/OutputFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "platform/FileSystem.h"
 #include "platform/OsError.h"
 #include "platform/WideText.h"
+#include "report/OrderedWork.h"
 
 namespace Dexal {
 namespace {
@@ -44,6 +47,8 @@ NextBytes Gathered(const NextBytes& next) {
     return !out.empty();
   };
 }
+
+unsigned WritingThreads() { return std::clamp(std::thread::hardware_concurrency(), 1U, 4U); }
 
 }  // namespace
 
@@ -106,15 +111,26 @@ void OutputFiles::MakeFolders() {
 
 void OutputFiles::WriteTemporaries() {
   for (File& file : files_) {
-    if (file.stream) continue;
-    file.temporary = FreeNameBeside(file.path, "tmp");
-    std::uint32_t osError = 0;
-    const bool written = file.next ? WriteNewFile(file.temporary, Gathered(file.next), osError)
-                                   : WriteNewFile(file.temporary, file.bytes, osError);
-    if (!written) {
-      Fail(file.path, "cannot be written", OsErrorReason(osError));
-    }
+    if (!file.stream) file.temporary = FreeNameBeside(file.path, "tmp");
   }
+  // The files made and written side by side (the page and the table take the longest); a
+  // failure is told for the first file in order that failed.
+  struct Written {
+    bool done = true;
+    std::uint32_t osError = 0;
+  };
+  const auto write = [this](std::size_t i) {
+    const File& file = files_[i];
+    Written written;
+    if (file.stream) return written;
+    written.done = file.next ? WriteNewFile(file.temporary, Gathered(file.next), written.osError)
+                             : WriteNewFile(file.temporary, file.bytes, written.osError);
+    return written;
+  };
+  const auto check = [this](std::size_t i, const Written& written) {
+    if (!written.done) Fail(files_[i].path, "cannot be written", OsErrorReason(written.osError));
+  };
+  MakeInParallelTakeInOrder<Written>(files_.size(), WritingThreads(), files_.size(), write, check);
 }
 
 void OutputFiles::PutInPlace() {

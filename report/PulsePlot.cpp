@@ -249,8 +249,8 @@ void Marker(std::string& svg, const char* cls, const PlotPoint& at) {
 
 }  // namespace
 
-std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
-                         bool standalone) {
+UntitledPlot DrawPulsePlot(const DexalCsvSection& section, const std::string& widthText,
+                           bool standalone) {
   const auto& points = section.points;
   // A section with points has the three graph headers; they title the axes.
   const std::string& currentTitle = section.graphHeaders.at(1);
@@ -269,19 +269,10 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
   const std::optional<double> load = StatedLoad(section);
   const CurrentView currentView =
       window.found ? CurrentViewOf(points, load, yv) : CurrentView::None;
-  const std::string height =
-      std::to_string(static_cast<int>(currentView == CurrentView::Panel ? kPanelHeight : kHeight));
-
-  std::string svg;
-  if (standalone) svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"plot\" viewBox=\"0 0 680 " + height +
-         "\" width=\"680\" height=\"" + height +
-         "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\">\n<title>" +
-         HtmlEscaped(text.title) + "</title>\n";
-  if (standalone) {
-    svg += "<rect width=\"680\" height=\"" + height + "\" fill=\"#fff\"/>\n";
-  }
-  Text(svg, kLeft, 16, "start", text.title, " font-weight=\"bold\"");
+  UntitledPlot plot;
+  plot.height = static_cast<int>(currentView == CurrentView::Panel ? kPanelHeight : kHeight);
+  plot.standalone = standalone;
+  std::string& svg = plot.body;
   const double legendX = LegendLine(svg, kLeft, "voltage", kVoltageColour, "voltage");
   if (currentView == CurrentView::RightAxis) {
     Text(svg, legendX, kLegendBaseline, "start",
@@ -292,7 +283,8 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
   }
   if (!window.found) {
     Text(svg, (kLeft + kRight) / 2, (kTop + kBottom) / 2, "middle", "No voltage to draw");
-    return svg + "</svg>\n";
+    svg += "</svg>\n";
+    return plot;
   }
 
   // The pulse width: from the first to the last sample outside the quiet band.
@@ -339,9 +331,9 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
           kMarkColour);
   }
   const std::string widthLabel =
-      text.widthLabel.empty()
+      widthText.empty()
           ? FixedText(static_cast<double>(window.last - window.first + 1) * kSampleMs, 3) + " ms"
-          : text.widthLabel;
+          : widthText;
   Label(svg, labels.Place("width " + widthLabel, PlacesInSpan(widthFrom, widthTo)), "#7a6000");
 
   if (currentView == CurrentView::Panel) {
@@ -354,7 +346,29 @@ std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& te
     ValueAxis(svg, currentAxis, yi, 1.0, true, currentTitle, kCurrentColour, "itick");
     svg += Polyline("current", kCurrentColour, Curve(points, &DexalCsvPoint::current, x, yi));
   }
-  return svg + "</svg>\n";
+  svg += "</svg>\n";
+  return plot;
+}
+
+std::string TitledPlot(const UntitledPlot& plot, const std::string& title) {
+  const std::string height = std::to_string(plot.height);
+  std::string svg;
+  svg.reserve(plot.body.size() + 512);
+  if (plot.standalone) svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"plot\" viewBox=\"0 0 680 " + height +
+         "\" width=\"680\" height=\"" + height +
+         "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\">\n<title>" +
+         HtmlEscaped(title) + "</title>\n";
+  if (plot.standalone) {
+    svg += "<rect width=\"680\" height=\"" + height + "\" fill=\"#fff\"/>\n";
+  }
+  Text(svg, kLeft, 16, "start", title, " font-weight=\"bold\"");
+  return svg += plot.body;
+}
+
+std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
+                         bool standalone) {
+  return TitledPlot(DrawPulsePlot(section, text.widthLabel, standalone), text.title);
 }
 
 }  // namespace Dexal

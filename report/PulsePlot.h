@@ -22,4 +22,15 @@ struct PulsePlotText {
 std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
                          bool standalone);
 
+// A plot drawn before its title is known (a result's number is known only once every file before
+// it is read): all but the SVG's opening and the title.
+struct UntitledPlot {
+  int height = 0;
+  bool standalone = false;
+  std::string body;
+};
+UntitledPlot DrawPulsePlot(const DexalCsvSection& section, const std::string& widthText,
+                           bool standalone);
+std::string TitledPlot(const UntitledPlot& plot, const std::string& title);
+
 }  // namespace Dexal

@@ -90,11 +90,9 @@ PulsePlotText PlotTextOf(const ReportResult& result) {
   return text;
 }
 
-ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& section,
-                                                   std::size_t position) {
+ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& section) {
   const auto& v = section.values;
   ReportResult r;
-  r.position = position;
   r.assetId = Shown(v[kAssetIdColumn]);
   r.assetMake = Shown(v[kAssetMakeColumn]);
   r.assetModel = Shown(v[kAssetModelColumn]);
@@ -103,6 +101,8 @@ ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& sectio
   r.testType = Shown(v[kTestTypeColumn]);
   r.status = VerdictFromStatusText(Shown(v[kStatusColumn]));
   r.comment = Shown(v[kCommentColumn]);
+  r.line = section.line + 1;
+  r.graphPoints = !section.points.empty();
   const DexalTestType* type = TestTypeFromDisplayName(r.testType);
   r.carriesPulse = type != nullptr && type->pulse != kNoPulse;
   r.measurements.reserve(v.size() - kNominalLoadColumn);
@@ -114,11 +114,15 @@ ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& sectio
     m.label = column.label;
     std::optional<std::string> unit =
         SplitValue(Shown(v[i]), column.names != nullptr && column.names->unitInCell, m);
-    if (unit) m.label = Label({m.name(), Shared(std::move(*unit)), m.header()});
+    if (unit) {
+      const std::lock_guard lock(textsMutex_);
+      m.label = Label({m.name(), Shared(std::move(*unit)), m.header()});
+    }
   }
   // A test that captures no pulse measures nothing across a load: its 0 is no load at all.
   ReportMeasurement& load = r.measurements.front();
   if (type != nullptr && !r.carriesPulse && load.value == "0") {
+    const std::lock_guard lock(textsMutex_);
     load = {Label({load.name(), "", load.header()}), "not used", false};
   }
   return r;
@@ -133,6 +137,7 @@ const MeasurementLabel* ReportModelBuilder::Label(const MeasurementLabel& label)
 }
 
 const ReportModelBuilder::Column& ReportModelBuilder::ColumnOf(const std::string& header) {
+  const std::lock_guard lock(textsMutex_);
   const auto found = columns_.find(header);
   if (found != columns_.end()) return found->second;
   const std::string_view shown = Shared(Shown(header));
@@ -142,28 +147,45 @@ const ReportModelBuilder::Column& ReportModelBuilder::ColumnOf(const std::string
   return columns_.emplace(header, Column{shown, names, label}).first->second;
 }
 
-void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
-                             const std::string& messageName) {
-  const std::string serial = Shown(reader.TesterSerial());
-  if (std::find(serials_.begin(), serials_.end(), serial) == serials_.end()) {
-    serials_.push_back(serial);
-  }
-  model_.serviceDate = Shown(reader.ServiceDate());
-  const std::size_t sourceIndex = model_.sourceCount++;
-  messageNames_.push_back(messageName);
+ReportModelBuilder::FileResults ReportModelBuilder::Read(DexalCSVreader& reader) {
+  FileResults file{Shown(reader.TesterSerial()), Shown(reader.ServiceDate()), {}};
+  std::string line;  // the texts being hashed
   DexalCsvSection section;
   while (reader.NextSection(section)) {
     const auto& v = section.values;
-    const std::size_t line = section.line + 1;
     const std::array<std::reference_wrapper<const std::string>, 4> key = {
-        serial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn]};
-    std::vector<Kept>& same = kept_[DigestOf(key, line_)];
-    const std::array<unsigned char, 32> values = DigestOf(section.values, line_);
-    const auto copy =
-        std::find_if(same.begin(), same.end(), [&](const Kept& k) { return k.values == values; });
+        file.testerSerial, v[kAssetIdColumn], v[kDateColumn], v[kTestTypeColumn]};
+    ReadResult& read = file.results.emplace_back();
+    read.key = DigestOf(key, line);
+    read.values = DigestOf(section.values, line);
+    read.result = ResultFromSection(section);
+    if (read.result.graphPoints && plots_) {
+      const std::string widthText = PlotTextOf(read.result).widthLabel;
+      read.plot = DrawPulsePlot(section, widthText, false);
+      if (plotFiles_) read.plotFile = DrawPulsePlot(section, widthText, true);
+    }
+  }
+  return file;
+}
+
+void ReportModelBuilder::Add(FileResults file, const std::string& source,
+                             const std::string& messageName) {
+  const std::string& serial = file.testerSerial;
+  if (std::find(serials_.begin(), serials_.end(), serial) == serials_.end()) {
+    serials_.push_back(serial);
+  }
+  model_.serviceDate = file.serviceDate;
+  const std::size_t sourceIndex = model_.sourceCount++;
+  messageNames_.push_back(messageName);
+  for (ReadResult& read : file.results) {
+    const std::size_t line = read.result.line;
+    std::vector<Kept>& same = kept_[read.key];
+    const auto copy = std::find_if(same.begin(), same.end(),
+                                   [&](const Kept& k) { return k.values == read.values; });
     ReportResult* r = nullptr;
     if (copy == same.end()) {
-      r = &model_.results.emplace_back(ResultFromSection(section, model_.results.size() + 1));
+      r = &model_.results.emplace_back(std::move(read.result));
+      r->position = model_.results.size();
       r->testerSerial = serial;
       for (Kept& other : same) {
         ReportResult& earlier = model_.results[other.index];
@@ -171,26 +193,26 @@ void ReportModelBuilder::Add(DexalCSVreader& reader, const std::string& source,
                            " and " + messageName + ":" + std::to_string(line) +
                            ": the same tester serial, Asset ID, " +
                            "date and test type with other values; both are kept");
-        earlier.conflicts.push_back(source + ":" + std::to_string(section.line + 1));
+        earlier.conflicts.push_back(source + ":" + std::to_string(line));
         r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
       }
-      same.push_back({model_.results.size() - 1, values, sourceIndex, line});
-    } else if (!model_.results[copy->index].graphPoints && !section.points.empty()) {
+      same.push_back({model_.results.size() - 1, read.values, sourceIndex, line});
+    } else if (!model_.results[copy->index].graphPoints && read.result.graphPoints) {
       r = &model_.results[copy->index];  // the copy with graph points is the one kept
       copy->source = sourceIndex;
       copy->line = line;
+      r->line = line;
+      r->graphPoints = true;
     } else {
       continue;
     }
     r->sourceIndex = sourceIndex;
     r->source = source;
-    r->line = section.line + 1;
-    r->graphPoints = !section.points.empty();
     if (r->graphPoints && plots_) {
-      const PulsePlotText text = PlotTextOf(*r);
-      r->plot = PulsePlotSvg(section, text, false);
-      if (plotFiles_) r->plotFile = PulsePlotSvg(section, text, true);
       // Kept until the outputs are written: without the room the drawing grew into.
+      const std::string title = PlotTextOf(*r).title;
+      r->plot = TitledPlot(read.plot, title);
+      if (plotFiles_) r->plotFile = TitledPlot(read.plotFile, title);
       r->plot.shrink_to_fit();
       r->plotFile.shrink_to_fit();
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -94,13 +95,31 @@ struct ReportModel {
 // the Asset ID, the date and the test type: the same value line in a later file is counted once
 // (the copy with graph points kept); the same result with other values is a conflict, both kept
 // and each named in a warning. Plots as files of their own are drawn only with `plotFiles`.
+// Files may be read on several threads at once (Read); they are added in their order (Add).
 class ReportModelBuilder {
  public:
+  // A section's result as one file gives it, before it meets the other files' results.
+  struct ReadResult {
+    ReportResult result;
+    std::array<unsigned char, 32> key, values;  // SHA-256 of its identity and of its value line
+    UntitledPlot plot, plotFile;                // drawn when it has graph points
+  };
+  struct FileResults {
+    std::string testerSerial, serviceDate;
+    std::vector<ReadResult> results;
+  };
+
   // Plots are drawn only with `plots` (for a page that shows them).
   explicit ReportModelBuilder(bool plotFiles, bool plots = true)
       : plotFiles_(plotFiles), plots_(plots) {}
-  // Every section of the file; `source` names it in the report, `messageName` in warnings.
-  void Add(DexalCSVreader& reader, const std::string& source, const std::string& messageName);
+  // Every section of the file; safe to call for several files at once.
+  FileResults Read(DexalCSVreader& reader);
+  // A file's results, the files in the order they were given; `source` names it in the report,
+  // `messageName` in warnings.
+  void Add(FileResults file, const std::string& source, const std::string& messageName);
+  void Add(DexalCSVreader& reader, const std::string& source, const std::string& messageName) {
+    Add(Read(reader), source, messageName);
+  }
   // The model, its assets and counts; `warnings` the conflicts found, each
   // "FILE:LINE and FILE:LINE: ...".
   ReportModel Finish();
@@ -120,16 +139,16 @@ class ReportModelBuilder {
     const MeasurementLabel* label;  // of a cell without a unit of its own
   };
   const Column& ColumnOf(const std::string& header);
-  ReportResult ResultFromSection(const DexalCsvSection& section, std::size_t position);
+  ReportResult ResultFromSection(const DexalCsvSection& section);
   std::string_view Shared(std::string text);
   const MeasurementLabel* Label(const MeasurementLabel& label);
 
   bool plotFiles_, plots_;
   ReportModel model_;
-  std::vector<std::string> serials_;
+  std::mutex textsMutex_;  // the model's texts and the columns, shared by the files being read
   std::map<std::string, Column, std::less<>> columns_;
-  std::string line_;                       // the value line being hashed
-  std::vector<std::string> messageNames_;  // of the files read
+  std::vector<std::string> serials_;
+  std::vector<std::string> messageNames_;  // of the files added
   // By the SHA-256 of the tester's serial, the Asset ID, the date and the test type.
   std::map<std::array<unsigned char, 32>, std::vector<Kept>> kept_;
 };
