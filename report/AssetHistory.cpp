@@ -4,10 +4,12 @@
 #include <array>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "csv/DexalNumberFormat.h"
 #include "report/PlotAxis.h"
+#include "report/PlotLabels.h"
 #include "report/ReportText.h"
 
 namespace Dexal {
@@ -101,10 +103,39 @@ struct TrendPoint {
 
 std::string Px(double v) { return FixedText(v, 1); }
 
+constexpr double kFontSize = 11;
+constexpr double kPointRadius = 3;
+// DejaVu Sans Bold against the regular advances that TextWidth counts.
+constexpr double kBoldWidth = 1.2;
+
+// Where the limit's label may stand, always beside its line: above it, then below it, flush
+// with the line's right end, then at its left end, then over the middle of each gap between
+// two dates, the widest first.
+std::vector<LabelPlace> PlacesBesideLimit(double left, double right, double lineY,
+                                          const std::vector<PlotPoint>& drawn) {
+  // Above: the baseline 4 px over the line; below: the box's top 3 px under it.
+  const double above = -(4 - kTextDescent * kFontSize), below = 3;
+  // Where along the line, and the label's box left of it (dx < 0), right of it or centred.
+  std::vector<std::pair<double, double>> along{{right + 1, -1}, {left, 4}};
+  std::vector<std::pair<double, double>> gaps;  // width, middle
+  for (std::size_t i = 0; i + 1 < drawn.size(); ++i) {
+    gaps.emplace_back(drawn[i + 1].x - drawn[i].x, (drawn[i].x + drawn[i + 1].x) / 2);
+  }
+  std::stable_sort(gaps.begin(), gaps.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& [width, middle] : gaps) along.emplace_back(middle, 0);
+  std::vector<LabelPlace> places;
+  for (const auto& [x, dx] : along) {
+    places.push_back({{x, lineY}, dx, above});
+    places.push_back({{x, lineY}, dx, below});
+  }
+  return places;
+}
+
 // Value against date, with the limit line where there is one.
 std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
                      const std::vector<TrendPoint>& points) {
-  constexpr double kLeft = 64, kRight = 600, kTop = 30, kBottom = 130;
+  constexpr double kLeft = 64, kRight = 600, kTop = 30, kBottom = 130, kTitleBaseline = 16;
   double low = points.front().value, high = low;
   for (const TrendPoint& p : points) {
     low = std::min(low, p.value);
@@ -129,7 +160,8 @@ std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
       HtmlEscaped(title) +
       " by date\" font-family=\"DejaVu Sans, Arial, sans-serif\" "
       "font-size=\"11\">\n<text x=\"" +
-      Px(kLeft) + "\" y=\"16\" font-weight=\"bold\">" + HtmlEscaped(title) + "</text>\n";
+      Px(kLeft) + "\" y=\"" + ShortestText(kTitleBaseline) + "\" font-weight=\"bold\">" +
+      HtmlEscaped(title) + "</text>\n";
   for (const double tick : axis.ticks) {
     svg += "<line x1=\"" + Px(kLeft) + "\" x2=\"" + Px(kRight) + "\" y1=\"" + Px(y(tick)) +
            "\" y2=\"" + Px(y(tick)) + "\" stroke=\"#ddd\"/>\n<text x=\"" + Px(kLeft - 6) +
@@ -140,24 +172,49 @@ std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
     svg += "<text x=\"" + Px(x(p.day)) + "\" y=\"" + Px(kBottom + 16) +
            "\" text-anchor=\"middle\" class=\"xtick\">" + p.label + "</text>\n";
   }
-  if (key.limit) {
-    svg += "<line class=\"limit\" x1=\"" + Px(kLeft) + "\" x2=\"" + Px(kRight) + "\" y1=\"" +
-           Px(y(*key.limit)) + "\" y2=\"" + Px(y(*key.limit)) +
-           "\" stroke=\"#c00\" stroke-dasharray=\"6 4\"/>\n<text x=\"" + Px(kRight) + "\" y=\"" +
-           Px(y(*key.limit) - 4) + "\" text-anchor=\"end\" fill=\"#c00\" class=\"limit\">limit " +
-           ShortestText(*key.limit) + " " + key.unit + ", IEC 60601-2-4</text>\n";
-  }
+  std::vector<PlotPoint> drawn;
   std::string line;
   for (const TrendPoint& p : points) {
+    drawn.push_back({x(p.day), y(p.value)});
     line += (line.empty() ? "" : " ") + Px(x(p.day)) + "," + Px(y(p.value));
+  }
+  if (key.limit) {
+    // The label clear of the values' line and points, and of the title over the plot.
+    LabelPlacer labels({kLeft, 0, kRight, kBottom}, kFontSize);
+    labels.AvoidTrace(drawn);
+    for (const PlotPoint& at : drawn) {
+      const double r = kPointRadius + 1;
+      labels.AvoidBox({at.x - r, at.y - r, at.x + r, at.y + r});
+    }
+    labels.AvoidBox({kLeft, kTitleBaseline - kFontSize,
+                     kLeft + TextWidth(title, kFontSize) * kBoldWidth,
+                     kTitleBaseline + kTextDescent * kFontSize});
+    const double lineY = y(*key.limit);
+    const PlacedLabel label =
+        labels.Place("limit " + ShortestText(*key.limit) + " " + key.unit + ", IEC 60601-2-4",
+                     PlacesBesideLimit(kLeft, kRight, lineY, drawn));
+    // Drawn from the side of its box that stands at the line's end, or from its middle: the
+    // box is wide enough for any font the browser may take.
+    const bool atRight = label.box.right >= kRight, atLeft = label.box.left <= kLeft + 4;
+    const double textX = atRight  ? label.box.right
+                         : atLeft ? label.box.left
+                                  : (label.box.left + label.box.right) / 2;
+    svg += "<line class=\"limit\" x1=\"" + Px(kLeft) + "\" x2=\"" + Px(kRight) + "\" y1=\"" +
+           Px(lineY) + "\" y2=\"" + Px(lineY) +
+           "\" stroke=\"#c00\" stroke-dasharray=\"6 4\"/>\n<text x=\"" + Px(textX) + "\" y=\"" +
+           Px(label.baseline) + "\" text-anchor=\"" +
+           (atRight  ? "end"
+            : atLeft ? "start"
+                     : "middle") +
+           "\" fill=\"#c00\" class=\"limit\">" + HtmlEscaped(label.text) + "</text>\n";
   }
   svg +=
       "<polyline class=\"values\" fill=\"none\" stroke=\"#1f5fbf\" stroke-width=\"1.5\" "
       "points=\"" +
       line + "\"/>\n";
   for (const TrendPoint& p : points) {
-    svg += "<circle cx=\"" + Px(x(p.day)) + "\" cy=\"" + Px(y(p.value)) +
-           "\" r=\"3\" fill=\"#1f5fbf\"/>\n";
+    svg += "<circle cx=\"" + Px(x(p.day)) + "\" cy=\"" + Px(y(p.value)) + "\" r=\"" +
+           ShortestText(kPointRadius) + "\" fill=\"#1f5fbf\"/>\n";
   }
   return svg + "</svg>\n";
 }

@@ -6,9 +6,9 @@
 namespace Dexal {
 namespace {
 
-// DejaVu Sans: a line's box reaches 0.93 em above the baseline and 0.24 em below it.
+// DejaVu Sans: a line's box reaches 0.93 em above the baseline, and kTextDescent below it.
 constexpr double kAscent = 0.93;
-constexpr double kLineHeight = 1.17;
+constexpr double kLineHeight = 1.17;  // kAscent + kTextDescent
 // Space kept between a label and anything else.
 constexpr double kClearance = 2.0;
 

@@ -20,6 +20,9 @@ struct PlotBox {
 // up, so that the narrower fonts a browser may take instead fit as well.
 double TextWidth(std::string_view text, double fontSize);
 
+// How far below its baseline a line of text's box reaches, in em (DejaVu Sans).
+inline constexpr double kTextDescent = 0.24;
+
 // Where a label may stand: beside `at`, its box to the right of it (dx > 0), to the left
 // (dx < 0) or centred on it (dx == 0) by |dx| pixels, and below it (dy > 0), above (dy < 0)
 // or centred (dy == 0) likewise.

@@ -1,7 +1,8 @@
-"""Pulse plots checked as a reader sees them, each against the graph lines of its CSV section:
-every legend entry's line can be told from every other line, no text lies on another text or on
-the trace (boxes as the browser lays the text out), the trace is not cut while far from zero,
-the extremes are labelled with their values, and grid lines stand at the time ticks."""
+"""Plots checked as a reader sees them. Every plot: no label lies on another text, on a line
+or on a mark (boxes as the browser lays the text out), a limit's label stands beside its limit
+line. Pulse plots besides, each against the graph lines of its CSV section: every legend entry's
+line can be told from every other line, no text lies on another, the trace is not cut while far
+from zero, the extremes are labelled with their values, and grid lines stand at the time ticks."""
 
 import html
 import math
@@ -13,16 +14,19 @@ UNDER = 1.0
 # A line that a legend names must differ from every other line in at least this share of its
 # points.
 DIFFERING_SHARE = 0.1
+# A limit's label stands no farther than this from its line, above or below it.
+BESIDE = 8.0
 
 # Written into the page that holds the plots: each text's box, in the plot's own pixels (the
-# plots are drawn at their natural size), rotated titles included.
+# viewBox's: a plot may be drawn wider or narrower than that), rotated titles included.
 BOX_SCRIPT = """
-for (const svg of document.querySelectorAll("svg.plot")) {
+for (const svg of document.querySelectorAll("svg.plot, svg.trend")) {
   const origin = svg.getBoundingClientRect();
+  const scale = svg.viewBox.baseVal.width / origin.width;
   for (const text of svg.querySelectorAll("text")) {
     const r = text.getBoundingClientRect();
-    text.setAttribute("data-box", [r.left - origin.left, r.top - origin.top,
-                                   r.right - origin.left, r.bottom - origin.top].join(" "));
+    text.setAttribute("data-box", [r.left - origin.left, r.top - origin.top, r.right - origin.left,
+                                   r.bottom - origin.top].map(v => v * scale).join(" "));
   }
 }
 """
@@ -93,23 +97,16 @@ def axis_reader(svg, cls, offset):
     return lambda y: v0 + (y - y0 - offset) * (v1 - v0) / (y1 - y0)
 
 
-def check_plot(name, svg, graph, check):
-    """One plot as the browser laid it out, against its section's graph rows (time, current,
-    voltage)."""
+def check_labels(name, svg, check, every_text):
+    """No label (a pulse plot's marks and width, a limit's) on a line, a mark or another text;
+    every_text: no text at all on another. A limit's label beside its limit line."""
     lines = polylines(svg)
-    for entry in re.findall(r'<g class="legend" data-line="([^"]*)"', svg):
-        check(entry in lines, "%s: the legend names %r, which is not drawn" % (name, entry))
-        for other, points in lines.items():
-            if entry in lines and other != entry:
-                share = share_apart(lines[entry], points)
-                check(share >= DIFFERING_SHARE, "%s: %s lies under %s (%.0f%% of its points apart)"
-                      % (name, entry, other, share * 100))
-
     boxes = texts(svg)
     for i, (cls, text, box) in enumerate(boxes):
         for other_cls, other_text, other_box in boxes[i + 1:]:
-            check(not overlap(box, other_box), "%s: %r lies on %r" % (name, text, other_text))
-        if cls == "label":
+            if every_text or "label" in (cls, other_cls) or "limit" in (cls, other_cls):
+                check(not overlap(box, other_box), "%s: %r lies on %r" % (name, text, other_text))
+        if cls in ("label", "limit"):
             for line, points in lines.items():
                 check(not any(box[0] <= x <= box[2] and box[1] <= y <= box[3]
                               for x, y in on_segment_samples(points)),
@@ -119,6 +116,29 @@ def check_plot(name, svg, graph, check):
                 cx, cy, r = float(c["cx"]), float(c["cy"]), float(c["r"])
                 check(not overlap(box, (cx - r, cy - r, cx + r, cy + r)),
                       "%s: %r lies on a mark" % (name, text))
+        if cls == "limit":
+            line = [attrs(tag) for tag in re.findall(r'<line[^>]*class="limit"[^>]*>', svg)]
+            x1, x2, y = (float(line[0][k]) for k in ("x1", "x2", "y1")) if line else (0, 0, 0)
+            check(line and (0 < y - box[3] <= BESIDE or 0 < box[1] - y <= BESIDE) and
+                  x1 - UNDER <= box[0] and box[2] <= x2 + UNDER,
+                  "%s: %r at %r, not beside its line at y=%s" % (name, text, box, y))
+    return boxes
+
+
+def check_plot(name, svg, graph, check):
+    """One plot as the browser laid it out; a pulse plot against its section's graph rows (time,
+    current, voltage)."""
+    boxes = check_labels(name, svg, check, graph is not None)
+    if graph is None:
+        return
+    lines = polylines(svg)
+    for entry in re.findall(r'<g class="legend" data-line="([^"]*)"', svg):
+        check(entry in lines, "%s: the legend names %r, which is not drawn" % (name, entry))
+        for other, points in lines.items():
+            if entry in lines and other != entry:
+                share = share_apart(lines[entry], points)
+                check(share >= DIFFERING_SHARE, "%s: %s lies under %s (%.0f%% of its points apart)"
+                      % (name, entry, other, share * 100))
 
     volts = [g[2] for g in graph]
     peak = max(volts, key=abs)
@@ -152,18 +172,18 @@ def check_plot(name, svg, graph, check):
 
 
 def check_plots(chromium, work, plots, check):
-    """plots: (name, SVG file, graph rows). The plots are put in one page with BOX_SCRIPT and
-    laid out by the browser (chromium(work, *args) runs it and gives the DOM it dumps)."""
+    """plots: (name, SVG text, graph rows of a pulse plot or None). The plots are put in one page
+    with BOX_SCRIPT and laid out by the browser (chromium(work, *args) runs it and gives the DOM
+    it dumps)."""
     page = os.path.join(work, "plot-boxes.html")
     with open(page, "w", encoding="utf-8") as f:
         f.write('<!DOCTYPE html>\n<html><head><meta charset="utf-8"></head><body>\n')
-        for name, path, graph in plots:
-            svg = open(path, encoding="utf-8").read()
+        for name, svg, graph in plots:
             f.write('<div data-name="%s">%s</div>\n' % (html.escape(name), svg[svg.index("<svg"):]))
         f.write("<script>%s</script>\n</body></html>\n" % BOX_SCRIPT)
     dom = chromium(work, "--window-size=1000,1000", "--dump-dom", "file://" + page)
     laid_out = dict(re.findall(r'<div data-name="([^"]*)">(.*?)</div>', dom, re.S))
-    for name, path, graph in plots:
+    for name, svg, graph in plots:
         check(name in laid_out, "%s: not in the browser's page" % name)
         if name in laid_out:
             check_plot(name, laid_out[name], graph, check)

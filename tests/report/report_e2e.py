@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The demo download with graph points made into a report and the assets' records, checked in
-headless Chromium (screenshot, PDF print, DOM; the records' sign-off blocks and digest), its plots against the CSV's extremes and, with the plots of the
-report's golden file, as the browser lays them out (plot_checks.py); its flat table with the csv
-module; the report's refusals of bad input, and the usage errors of both programs.
+headless Chromium (screenshot, PDF print, DOM; the records' sign-off blocks and digest), its plots
+against the CSV's extremes and, with the plots of the report's golden file and the archive's trend
+plots, as the browser lays them out (plot_checks.py); its flat table with the csv module; the
+report's refusals of bad input, and the usage errors of both programs.
 
     report_e2e.py --download PROG --report PROG --work DIR
 """
@@ -166,12 +167,12 @@ def check_archive(report, work):
     same table as its golden file (each result once), the warnings of archive.warnings on stderr,
     status 0; the table's keys, one Source each but for the conflicting result's. Its history in
     the browser (screenshot, PDF: no card split, each page numbered): the trend plots drawn, the
-    limit lines labelled, the drift note shown."""
+    limit lines labelled, the drift note shown. Returns the trend plots, for the layout check."""
     archive, table = os.path.join(DATA, "archive"), os.path.join(work, "archive.table.csv")
     html = os.path.join(work, "archive.html")
     r = run([report, archive, os.path.join(archive, "2024-03.csv"), archive + "/", "--table", table,
              "--html", html])
-    chromium(work, "--window-size=1000,2400", "--screenshot=" + html + ".png", "file://" + html)
+    chromium(work, "--window-size=1000,4000", "--screenshot=" + html + ".png", "file://" + html)
     chromium(work, "--no-pdf-header-footer", "--print-to-pdf=" + html + ".pdf", "file://" + html)
     check_pages(html + ".pdf", 11, "DX2-1")
     dom = chromium(work, "--dump-dom", "file://" + html)
@@ -189,6 +190,7 @@ def check_archive(report, work):
     for row in list(csv.reader(open(table, encoding="utf-8", newline="")))[1:]:
         sources.setdefault(row[0], set()).add(row[13])
     check(sorted(len(s) for s in sources.values()) == [1] * 9 + [2], "archive keys: %r" % sources)
+    return trends
 
 
 def check_spreadsheet_tables(report, work):
@@ -290,11 +292,14 @@ def main():
     r = run([a.report, small, "--plots", small_plots], env=env)
     check(r.returncode == 0, "dexal-report small.csv: %d %s" % (r.returncode, r.stderr))
     small_sections = csv_sections(open(small, "rb").read())
-    check_plots(chromium, work, [(folder + "/" + name, os.path.join(path, name),
+    trends = check_archive(a.report, work)
+    check_plots(chromium, work, [(folder + "/" + name,
+                                  open(os.path.join(path, name), encoding="utf-8").read(),
                                   of[int(name.split("-")[0]) - 1][2])
                                  for folder, path, of in (("demo", plots, sections),
                                                           ("small", small_plots, small_sections))
-                                 for name in sorted(os.listdir(path))], check)
+                                 for name in sorted(os.listdir(path))] +
+                [("archive/trend-%d" % n, svg, None) for n, svg in enumerate(trends, 1)], check)
 
     # The table says what the page shows, name, value and unit, each cell of the CSV under the
     # result it belongs to: as it stands, or split into its number and unit ("60.0 bpm").
@@ -314,7 +319,6 @@ def main():
         for row, cell in zip(rows[1:], cells)), "the table's results and values are not the CSV's")
     check_refusals(a.report, data, work)
     check_spreadsheet_tables(a.report, work)
-    check_archive(a.report, work)
     check_usage({"dexal-download": a.download, "dexal-report": a.report}, work)
     made = open(html, "rb").read()
     os.remove(html)
