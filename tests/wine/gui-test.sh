@@ -314,8 +314,9 @@ timeout 60 wine reg add 'HKCR\.html' /ve /d DexalTestPage /f >/dev/null 2>&1 &&
     /d "C:\\windows\\system32\\cmd.exe /c echo %1>$(winepath -w "$opened")" /f >/dev/null 2>&1 ||
   fail "could not register the stand-in browser"
 # Starts the report program with no argument and in its open dialog picks the file $work/$1, or
-# the files $2... at once in the folder $work/$1: the folder opened first, seen in the "Look in"
-# box, then their names in quotes. With $1 empty it cancels.
+# the files $2... (in name order) at once in the folder $work/$1: the folder opened first, seen in
+# the "Look in" box; then the files selected in its list, which puts their names in quotes into
+# the name box; then the names typed there. With $1 empty it cancels.
 report_pick() {
   app_log="$work/report.log"
   wine "$report" >"$app_log" 2>&1 &
@@ -334,8 +335,27 @@ report_pick() {
     fail_if_ended "opening the folder $1"
     sleep 0.2
   done
-  shot "report-open-$1"
   for name in "${@:2}"; do names+="\"$name\" "; done
+  # A click in the list's empty corner, then Home and Shift+End. Real keys can be lost under
+  # load: again every few seconds until the name box shows them all.
+  local l t r b box="" tries=0
+  read -r l t r b < <(grep '^id=1121 ' <<<"$(spy list Open)" |
+    sed 's/.* rect=\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\) .*/\1 \2 \3 \4/')
+  [ -n "$b" ] || fail "no file list in the open dialog: $(spy list Open)"
+  xdotool windowfocus --sync "$wid" 2>/dev/null
+  deadline=$((SECONDS + 30))
+  until grep -qF "text=\"$names\" " <<<"$box"; do
+    [ $SECONDS -lt $deadline ] || fail "the files selected in the list gave the name box: $box"
+    fail_if_ended "selecting the files in $1"
+    if [ $((tries % 15)) -eq 0 ]; then
+      xdotool mousemove $((r - 20)) $((b - 20)) click 1
+      xdotool key Home shift+End
+    fi
+    tries=$((tries + 1))
+    sleep 0.2
+    box=$(grep '^id=1148 ' <<<"$(spy list Open)")
+  done
+  shot "report-open-$1"
   put_file_name Open 1148 "${names% }"
 }
 # Waits for the report program's box that holds $1 and clicks its button $2 (1 OK, 6 Yes, 7 No);
