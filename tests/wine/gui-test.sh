@@ -15,8 +15,9 @@
 #     NAME-records) beside the first as the command line does, says where and with which
 #     conflicts, and offers to open it: No opens nothing, Yes opens the report through the .html
 #     association (a stand-in browser that notes what it was given). Three downloads are picked at
-#     once as a user does (their folder opened, then their names typed in quotes), one alone;
-#     a file that is not ours gives the reader's message in a box; cancelling asks nothing more.
+#     once as a user does (their folder opened, the three selected in its list, their names typed
+#     in quotes), one alone; a file that is not ours gives the reader's message in a box;
+#     cancelling asks nothing more.
 # Usage: gui-test.sh <mingw build dir> <native build dir> <work dir>
 # Needs WINEPREFIX (created with init-prefix.sh if new), and the native dexal-tester-sim and
 # dexal-download. Exit status 0 passed, 1 failed. Screenshots are left in <work dir>/*.png.
