@@ -11,10 +11,12 @@
 #  6. a long download (paced, about 10 s): the window is never taken for hung ("Not Responding")
 #     and a click on Close meanwhile reaches nothing; Esc ends the program with exit code 0;
 #  7. dexal-report.exe started with no argument (the "Dexal CSV report" shortcut) asks for the
-#     CSV file and whether to write the assets' records; writes the report (and the records, into
-#     NAME-records) beside it as the command line does, says where and offers to open it: No
-#     opens nothing, Yes opens the report through the .html association (a stand-in browser
-#     that notes what it was given); a file that is not ours gives the reader's message in a box;
+#     CSV files and whether to write the assets' records; writes the report (and the records, into
+#     NAME-records) beside the first as the command line does, says where and with which
+#     conflicts, and offers to open it: No opens nothing, Yes opens the report through the .html
+#     association (a stand-in browser that notes what it was given). Three downloads are picked at
+#     once as a user does (their folder opened, the three selected in its list, their names typed
+#     in quotes), one alone; a file that is not ours gives the reader's message in a box;
 #     cancelling asks nothing more.
 # Usage: gui-test.sh <mingw build dir> <native build dir> <work dir>
 # Needs WINEPREFIX (created with init-prefix.sh if new), and the native dexal-tester-sim and
@@ -38,7 +40,7 @@ startup="Dexal CSV downloader v$version beta\\nPut the tester in Download mode."
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 rm -f "$work"/*.png "$work"/*.csv "$work"/*.txt "$work"/*.html
-rm -rf "$work/demo-records" "$work/expected-records"
+rm -rf "$work/demo-records" "$work/expected-records" "$work/history"
 xvfb_pid="" app_pid="" sim_pid=""
 
 cleanup() {
@@ -295,6 +297,16 @@ cp "$here/../testdata/download/demo.csv" "$work/demo.csv"
 native_report=$(cd "$native" && pwd)/cli/dexal-report
 (cd "$work" && "$native_report" demo.csv --html expected-report.html --per-asset expected-records) ||
   fail "the native report of the demo download failed"
+# Three downloads of one tester over three years, in a folder of their own; they overlap, and one
+# result differs between two of them.
+history=(2024-03.csv 2025-03.csv 2026-03.csv)
+mkdir -p "$work/history" &&
+  cp "$here"/../testdata/report/archive/{2024-03.csv,2025-03.csv,2026/2026-03.csv} "$work/history" ||
+  fail "could not copy the downloads of the history"
+(cd "$work/history" &&
+  "$native_report" "${history[@]}" --html ../expected-history.html 2>../expected-history.txt) ||
+  fail "the native report of the history failed: $(cat "$work/expected-history.txt")"
+grep -q '^warning: ' "$work/expected-history.txt" || fail "the history gave no conflict to show"
 printf 'Serial,Service Date\r\nnot a download\r\n' >"$work/not-ours.csv"
 # The stand-in browser: the program that opens a page notes the file it was given.
 opened="$work/opened.txt"
@@ -302,18 +314,50 @@ timeout 60 wine reg add 'HKCR\.html' /ve /d DexalTestPage /f >/dev/null 2>&1 &&
   timeout 60 wine reg add 'HKCR\DexalTestPage\shell\open\command' /ve \
     /d "C:\\windows\\system32\\cmd.exe /c echo %1>$(winepath -w "$opened")" /f >/dev/null 2>&1 ||
   fail "could not register the stand-in browser"
-# Starts the report program with no argument and picks $1 in its open dialog (none: cancels).
+# Starts the report program with no argument and in its open dialog picks the file $work/$1, or
+# the files $2... (in name order) at once in the folder $work/$1: the folder opened first, seen in
+# the "Look in" box; then the files selected in its list, which puts their names in quotes into
+# the name box; then the names typed there. With $1 empty it cancels.
 report_pick() {
   app_log="$work/report.log"
   wine "$report" >"$app_log" 2>&1 &
   app_pid=$!
   wait_window Open 30 || fail "dexal-report with no argument asked for no file"
   shot "report-open"
-  if [ -n "$1" ]; then
-    put_file_name Open 1148 "$(winepath -w "$work/$1")"
-  else
+  if [ -z "$1" ]; then
     spy click Open 2
+    return
   fi
+  put_file_name Open 1148 "$(winepath -w "$work/$1")"
+  [ $# -gt 1 ] || return
+  local names="" deadline=$((SECONDS + 30))
+  until grep -q "^id=1137 .* text=\"$1\" " <<<"$(spy list Open)"; do
+    [ $SECONDS -lt $deadline ] || fail "the open dialog did not open the folder $1: $(spy list Open)"
+    fail_if_ended "opening the folder $1"
+    sleep 0.2
+  done
+  for name in "${@:2}"; do names+="\"$name\" "; done
+  # A click in the list's empty corner, then Home and Shift+End. Real keys can be lost under
+  # load: again every few seconds until the name box shows them all.
+  local l t r b box="" tries=0
+  read -r l t r b < <(grep '^id=1121 ' <<<"$(spy list Open)" |
+    sed 's/.* rect=\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\),\(-\?[0-9]*\) .*/\1 \2 \3 \4/')
+  [ -n "$b" ] || fail "no file list in the open dialog: $(spy list Open)"
+  xdotool windowfocus --sync "$wid" 2>/dev/null
+  deadline=$((SECONDS + 30))
+  until grep -qF "text=\"$names\" " <<<"$box"; do
+    [ $SECONDS -lt $deadline ] || fail "the files selected in the list gave the name box: $box"
+    fail_if_ended "selecting the files in $1"
+    if [ $((tries % 15)) -eq 0 ]; then
+      xdotool mousemove $((r - 20)) $((b - 20)) click 1
+      xdotool key Home shift+End
+    fi
+    tries=$((tries + 1))
+    sleep 0.2
+    box=$(grep '^id=1148 ' <<<"$(spy list Open)")
+  done
+  shot "report-open-$1"
+  put_file_name Open 1148 "${names% }"
 }
 # Waits for the report program's box that holds $1 and clicks its button $2 (1 OK, 6 Yes, 7 No);
 # $3 names its screenshot. Its boxes share one title: the text tells them apart.
@@ -330,20 +374,27 @@ answer_box() {
 }
 # Waits for the report program to end with the exit code $1 ($2 says after what).
 finish_report() { wait "$app_pid"; rc=$?; app_pid=""; [ $rc -eq "$1" ] || fail "exit code $rc $2"; }
-records_question="Also write a record of each asset, with a sign-off block, into\\n$(winepath -w "$work/demo-records")?"
-written="Report written to\\n$(winepath -w "$work/demo.html")"
+# The box names the report and then each conflict as the command line warns of it.
+written="Report written to\\n$(winepath -w "$work/history/2024-03.html")"
+while read -r line; do written+="\\nWarning: ${line#warning: }"; done <"$work/expected-history.txt"
+report_pick history "${history[@]}"
+answer_box "Also write a record of each asset, with a sign-off block, into\\n$(winepath -w \
+  "$work/history/2024-03-records")?" 7 records-question
+answer_box "text=\"$written\\n\\nOpen the report?\"" 7 written
+finish_report 0 "after writing the report of the history"
+cmp -s "$work/expected-history.html" "$work/history/2024-03.html" ||
+  fail "the report of the three files picked at once differs from the command line's"
+sleep 1
+[ -e "$work/history/2024-03-records" ] || [ -e "$opened" ] &&
+  fail "records or an open after the answers No"
 report_pick demo.csv
-answer_box "$records_question" 7 records-question
-answer_box "$written\\n\\nOpen the report?" 7 written
-finish_report 0 "after writing the report"
+answer_box "Also write a record of each asset, with a sign-off block, into\\n$(winepath -w \
+  "$work/demo-records")?" 6 records-yes
+answer_box "Report written to\\n$(winepath -w "$work/demo.html")\\nRecords of each asset in\\n$(
+  winepath -w "$work/demo-records")\\n" 6 report-yes
+finish_report 0 "after writing the report and records"
 cmp -s "$work/expected-report.html" "$work/demo.html" ||
   fail "the report made from the shortcut differs from the command line's"
-sleep 1
-[ -e "$work/demo-records" ] || [ -e "$opened" ] && fail "records or an open after the answers No"
-report_pick demo.csv
-answer_box "$records_question" 6 records-yes
-answer_box "$written\\nRecords of each asset in\\n$(winepath -w "$work/demo-records")\\n" 6 report-yes
-finish_report 0 "after writing the report and records"
 diff -r "$work/expected-records" "$work/demo-records" >/dev/null ||
   fail "the records made from the shortcut differ from the command line's"
 for _ in $(seq 1 100); do [ -s "$opened" ] && break; sleep 0.2; done
@@ -358,7 +409,7 @@ report_pick ""
 finish_report 0 "after the open dialog was cancelled"
 xdotool search --onlyvisible --name "^Dexal CSV report\$" >/dev/null 2>&1 &&
   fail "a box after cancelling the open dialog"
-echo "PASS: dexal-report from its shortcut asks for the file and the records, writes them, says" \
-     "where and opens the report on Yes only"
+echo "PASS: dexal-report from its shortcut asks for the files (three at once, or one) and the" \
+     "records, writes them, says where and with which conflicts, and opens the report on Yes only"
 cleanup
 exit 0
