@@ -168,7 +168,8 @@ std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
            TickText(axis, tick) + "</text>\n";
   }
   for (const TrendPoint& p : points) {
-    svg += "<text x=\"" + Px(x(p.day)) + "\" y=\"" + Px(kBottom + 16) +
+    // Low enough to keep clear of the lowest value's tick beside the first date.
+    svg += "<text x=\"" + Px(x(p.day)) + "\" y=\"" + Px(kBottom + 18) +
            "\" text-anchor=\"middle\" class=\"xtick\">" + p.label + "</text>\n";
   }
   std::vector<PlotPoint> drawn;
