@@ -19,7 +19,7 @@ namespace Dexal {
 // so that what a report holds does not grow with the archive it reads.
 class ResultStore {
  public:
-  static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
+  static constexpr std::size_t kDefaultBudget = std::size_t{32} << 20;
 
   explicit ResultStore(std::size_t budget = kDefaultBudget);
   ResultStore(ResultStore&&) noexcept;
