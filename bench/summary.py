@@ -84,6 +84,10 @@ def main():
                  "200 MB)" % (archive["archive report / reader alone"],
                               archive["reader alone over the archive"],
                               archive["peak memory of the archive report"])))
+    rows.append(("the same over five such archives (100,000 results; 80,100 kept)",
+                 archive["dexal-report over five such archives"],
+                 "peak memory %s (results beyond 32 MB put aside in a temporary file)"
+                 % archive["peak memory of the five archives' report"]))
     rows.append(("unpaced download, graph points", value["unpaced results per second (graph points)"]
                  + " results/s", ""))
     rows.append(("peak memory of dexal-download, reference scenario with graph points",

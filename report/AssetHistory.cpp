@@ -74,8 +74,7 @@ std::optional<double> Value(const ReportResult& r, const char* header) {
   return NumberFromText(m->value);
 }
 
-std::vector<const ReportResult*> ByDate(const ReportAsset& asset) {
-  std::vector<const ReportResult*> results = asset.results;
+std::vector<const ReportResult*> ByDate(std::vector<const ReportResult*> results) {
   std::stable_sort(results.begin(), results.end(),
                    [](const ReportResult* a, const ReportResult* b) { return a->date < b->date; });
   return results;
@@ -169,7 +168,8 @@ std::string TrendSvg(const KeyMeasurement& key, const std::string& testType,
            TickText(axis, tick) + "</text>\n";
   }
   for (const TrendPoint& p : points) {
-    svg += "<text x=\"" + Px(x(p.day)) + "\" y=\"" + Px(kBottom + 16) +
+    // Low enough to keep clear of the lowest value's tick beside the first date.
+    svg += "<text x=\"" + Px(x(p.day)) + "\" y=\"" + Px(kBottom + 18) +
            "\" text-anchor=\"middle\" class=\"xtick\">" + p.label + "</text>\n";
   }
   std::vector<PlotPoint> drawn;
@@ -227,15 +227,15 @@ std::string ValueText(const ReportResult& r, const KeyMeasurement& key) {
 
 }  // namespace
 
-std::size_t TestDays(const ReportAsset& asset) {
+std::size_t TestDays(const std::vector<const ReportResult*>& results) {
   std::set<std::string> days;
-  for (const ReportResult* r : asset.results) days.insert(Day(*r));
+  for (const ReportResult* r : results) days.insert(Day(*r));
   return days.size();
 }
 
-std::string DriftNote(const ReportAsset& asset) {
+std::string DriftNote(const std::vector<const ReportResult*>& results) {
   std::vector<double> charges;
-  for (const ReportResult* r : ByDate(asset)) {
+  for (const ReportResult* r : ByDate(results)) {
     if (const auto v = Value(*r, "DefibChargeTime")) charges.push_back(*v);
   }
   if (charges.empty()) return "";
@@ -250,11 +250,11 @@ std::string DriftNote(const ReportAsset& asset) {
   return "";
 }
 
-std::string AssetHistoryHtml(const ReportAsset& asset) {
-  if (TestDays(asset) < 2) return "";
-  const std::vector<const ReportResult*> results = ByDate(asset);
+std::string AssetHistoryHtml(const std::vector<const ReportResult*>& inFileOrder) {
+  if (TestDays(inFileOrder) < 2) return "";
+  const std::vector<const ReportResult*> results = ByDate(inFileOrder);
   std::string html = "<section class=\"history\">\n<h3>History</h3>\n";
-  const std::string drift = DriftNote(asset);
+  const std::string drift = DriftNote(inFileOrder);
   if (!drift.empty()) {
     html += "<p class=\"drift\">Drift: " + HtmlEscaped(drift) + ". <span class=\"rule\">" +
             kDriftRule + "</span></p>\n";

@@ -50,8 +50,9 @@ std::vector<std::string> RecordFileNames(const std::vector<std::string>& assetId
 
 std::string AssetRecordHtml(const ReportModel& model, const ReportAsset& asset,
                             const std::vector<SourceFacts>& sources, const std::string& madeAt) {
+  const AssetResults results = ResultsOf(model, asset);
   std::size_t plotBytes = 0;
-  for (const ReportResult* r : asset.results) plotBytes += r->plot.size();
+  for (const ReportResult* r : results.list) plotBytes += r->plot.size();
   std::string html =
       HtmlPageStart("Test record of " + asset.assetId + ", tester " + model.testerSerial, model,
                     madeAt, plotBytes + 4096 * asset.results.size());
@@ -59,14 +60,14 @@ std::string AssetRecordHtml(const ReportModel& model, const ReportAsset& asset,
   // The files that the asset's results come from.
   std::vector<SourceFacts> own;
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    if (std::any_of(asset.results.begin(), asset.results.end(),
+    if (std::any_of(results.list.begin(), results.list.end(),
                     [i](const ReportResult* r) { return r->sourceIndex == i; })) {
       own.push_back(sources[i]);
     }
   }
   html += SourcesHeader(model, own, "record", madeAt) + "</header>\n";
   html += AssetSummaryHtml({&asset, 1});
-  html += AssetSectionHtml(asset, model.results.size(), sources.size() > 1);
+  html += AssetSectionHtml(asset, results.list, model.results.size(), sources.size() > 1);
   html += TraceabilityHtml(own, model, madeAt);
   return html + "</body>\n</html>\n";
 }

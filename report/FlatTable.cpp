@@ -92,7 +92,7 @@ NextBytes FlatTablePieces(const ReportModel& model, TableDialect dialect) {
       if (forSpreadsheet) out += "\xEF\xBB\xBF";
       table.Row(HeaderRow());
     } else if (part <= model.results.size()) {
-      ResultRows(table, model.results[part - 1], semicolon, commaValue);
+      ResultRows(table, *model.results.Get(part - 1), semicolon, commaValue);
     } else {
       return false;
     }

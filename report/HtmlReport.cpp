@@ -50,14 +50,6 @@ std::string StatusSpan(const DexalVerdict& status) {
   return std::string("<span class=\"status-") + kind + "\">" + HtmlEscaped(status.text) + "</span>";
 }
 
-// The status of an asset's latest result.
-DexalVerdict LastStatus(const ReportAsset& a) {
-  return (*std::max_element(
-              a.results.begin(), a.results.end(),
-              [](const ReportResult* x, const ReportResult* y) { return x->date < y->date; }))
-      ->status;
-}
-
 std::string Cell(const std::string& text, const char* cls = nullptr) {
   return std::string(cls ? std::string("<td class=\"") + cls + "\">" : "<td>") + HtmlEscaped(text) +
          "</td>";
@@ -138,7 +130,7 @@ std::string AssetSummaryHtml(std::span<const ReportAsset> assets) {
     if (history) html += Cell(a.firstDate) + Cell(a.lastDate);
     html += Cell(std::to_string(a.results.size()), "num") + "<td>" + StatusSpan(a.status) + "</td>";
     if (history) {
-      html += "<td>" + StatusSpan(LastStatus(a)) + "</td>" +
+      html += "<td>" + StatusSpan(a.lastStatus) + "</td>" +
               Cell(a.drift, a.drift.empty() ? nullptr : "drift");
     }
     html += "</tr>\n";
@@ -172,11 +164,12 @@ std::string HtmlPageStart(const std::string& title, const ReportModel& model,
   return html;
 }
 
-std::string AssetSectionHtml(const ReportAsset& a, std::size_t resultCount, bool manySources) {
+std::string AssetSectionHtml(const ReportAsset& a, const std::vector<const ReportResult*>& results,
+                             std::size_t resultCount, bool manySources) {
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
-                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(a);
-  for (const ReportResult* r : a.results) AppendCard(html, *r, resultCount, manySources);
+                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(results);
+  for (const ReportResult* r : results) AppendCard(html, *r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }
 
@@ -216,7 +209,9 @@ NextBytes HtmlReportPieces(const ReportModel& model, std::span<const SourceFacts
     if (part == 0) {
       out += PageHead(model, sources, madeAt);
     } else if (part <= assets) {
-      out += AssetSectionHtml(model.assets[part - 1], model.results.size(), sources.size() > 1);
+      const ReportAsset& asset = model.assets[part - 1];
+      out += AssetSectionHtml(asset, ResultsOf(model, asset).list, model.results.size(),
+                              sources.size() > 1);
     } else if (part == assets + 1) {
       out += TraceabilityHtml(sources, model, madeAt) + "</body>\n</html>\n";
     } else {

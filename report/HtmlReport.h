@@ -26,9 +26,11 @@ std::string HtmlPageStart(const std::string& title, const ReportModel& model,
 // an asset was tested on more than one day, also its first and last date, the status of its
 // latest result and its drift note.
 std::string AssetSummaryHtml(std::span<const ReportAsset> assets);
-// An asset's heading, its cards and its sign-off block. `resultCount`: the results of the
-// report; with `manySources`, each card names the file and line it was read from.
-std::string AssetSectionHtml(const ReportAsset& asset, std::size_t resultCount, bool manySources);
+// An asset's heading, its history, its results' cards and its sign-off block. `resultCount`: the
+// results of the report; with `manySources`, each card names the file and line it was read from.
+std::string AssetSectionHtml(const ReportAsset& asset,
+                             const std::vector<const ReportResult*>& results,
+                             std::size_t resultCount, bool manySources);
 // The tester and where the page comes from: one file's name and service date, or the count of
 // files; `made` says what was made ("report", "record") at `madeAt`.
 std::string SourcesHeader(const ReportModel& model, std::span<const SourceFacts> sources,

@@ -1,6 +1,7 @@
 #include "report/ReportFiles.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <thread>
 #include <utility>
@@ -71,6 +72,16 @@ std::vector<ReportInput> ReportInputsFrom(const std::vector<std::string>& argume
 
 namespace {
 
+// A file's bytes made only when it is written, so that the outputs are not all held at once.
+NextBytes MadeWhenWritten(std::function<std::string()> make) {
+  return [make = std::move(make), made = false](std::string& out) mutable {
+    if (made) return false;
+    out += make();
+    made = true;
+    return true;
+  };
+}
+
 // Each asset's record in the request's folder, refused when it would be another file of the run.
 void AddRecords(const ReportRequest& request, const ReportModel& model,
                 const std::vector<SourceFacts>& sources, const std::string& madeAt,
@@ -105,7 +116,9 @@ void AddRecords(const ReportRequest& request, const ReportModel& model,
         refuse("the CSV file");
       }
     }
-    outputs.Add(record, AssetRecordHtml(model, model.assets[i], sources, madeAt));
+    outputs.Add(record, MadeWhenWritten([&model, &sources, &madeAt, i] {
+                  return AssetRecordHtml(model, model.assets[i], sources, madeAt);
+                }));
   }
 }
 
@@ -118,7 +131,8 @@ unsigned ReadingThreads() { return std::clamp(std::thread::hardware_concurrency(
 
 std::vector<std::string> MakeReport(const ReportRequest& request) {
   ReportModelBuilder builder(request.plotsDir.has_value(),
-                             request.html || request.plotsDir || request.perAssetDir);
+                             request.html || request.plotsDir || request.perAssetDir,
+                             request.resultMemory);
   std::vector<SourceFacts> sources;
   struct FileRead {
     ReportModelBuilder::FileResults results;
@@ -151,10 +165,11 @@ std::vector<std::string> MakeReport(const ReportRequest& request) {
   if (request.table) outputs.Add(*request.table, FlatTablePieces(model, request.dialect));
   if (request.plotsDir) {
     outputs.AddFolder(*request.plotsDir);
-    for (const ReportResult& r : model.results) {
-      if (r.plotFile.empty()) continue;
-      outputs.Add(*request.plotsDir / PlotFileName(r.position, model.results.size(), r.assetId),
-                  r.plotFile);
+    for (std::size_t i = 0; i < model.results.size(); ++i) {
+      const ResultStore::Shown r = model.results.Get(i);
+      if (r->plotFile.empty()) continue;
+      outputs.Add(*request.plotsDir / PlotFileName(r->position, model.results.size(), r->assetId),
+                  MadeWhenWritten([&model, i] { return model.results.Get(i)->plotFile; }));
     }
   }
   if (request.perAssetDir) AddRecords(request, model, sources, madeAt, outputs);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/FlatTable.h"
+#include "report/ResultStore.h"
 
 namespace Dexal {
 
@@ -35,6 +36,8 @@ struct ReportRequest {
   std::int64_t madeAt = 0;  // seconds since 1970
   // The folder for one record per asset, made when missing (not its parents).
   std::optional<std::filesystem::path> perAssetDir;
+  // The memory for the results kept; those beyond are put aside in a temporary file.
+  std::size_t resultMemory = ResultStore::kDefaultBudget;
 };
 
 // An asset's record that would be the CSV file or another output (its name comes from the file,

@@ -168,6 +168,16 @@ ReportModelBuilder::FileResults ReportModelBuilder::Read(DexalCSVreader& reader)
   return file;
 }
 
+void ReportModelBuilder::DrawTitled(ReportResult& result, const ReadResult& read) const {
+  if (!result.graphPoints || !plots_) return;
+  // Kept until the outputs are written: without the room the drawing grew into.
+  const std::string title = PlotTextOf(result).title;
+  result.plot = TitledPlot(read.plot, title);
+  if (plotFiles_) result.plotFile = TitledPlot(read.plotFile, title);
+  result.plot.shrink_to_fit();
+  result.plotFile.shrink_to_fit();
+}
+
 void ReportModelBuilder::Add(FileResults file, const std::string& source,
                              const std::string& messageName) {
   const std::string& serial = file.testerSerial;
@@ -178,45 +188,50 @@ void ReportModelBuilder::Add(FileResults file, const std::string& source,
   const std::size_t sourceIndex = model_.sourceCount++;
   messageNames_.push_back(messageName);
   for (ReadResult& read : file.results) {
-    const std::size_t line = read.result.line;
+    ReportResult& r = read.result;
+    const std::size_t line = r.line;
     std::vector<Kept>& same = kept_[read.key];
     const auto copy = std::find_if(same.begin(), same.end(),
                                    [&](const Kept& k) { return k.values == read.values; });
-    ReportResult* r = nullptr;
     if (copy == same.end()) {
-      r = &model_.results.emplace_back(std::move(read.result));
-      r->position = model_.results.size();
-      r->testerSerial = serial;
-      for (Kept& other : same) {
-        ReportResult& earlier = model_.results[other.index];
+      r.position = model_.results.size() + 1;
+      r.testerSerial = serial;
+      r.sourceIndex = sourceIndex;
+      r.source = source;
+      for (const Kept& other : same) {
         warnings.push_back(messageNames_[other.source] + ":" + std::to_string(other.line) +
                            " and " + messageName + ":" + std::to_string(line) +
                            ": the same tester serial, Asset ID, " +
                            "date and test type with other values; both are kept");
-        earlier.conflicts.push_back(source + ":" + std::to_string(line));
-        r->conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
+        model_.results.Change(other.index, [&](ReportResult& earlier) {
+          earlier.conflicts.push_back(source + ":" + std::to_string(line));
+          r.conflicts.push_back(earlier.source + ":" + std::to_string(earlier.line));
+        });
       }
-      same.push_back({model_.results.size() - 1, read.values, sourceIndex, line});
-    } else if (!model_.results[copy->index].graphPoints && read.result.graphPoints) {
-      r = &model_.results[copy->index];  // the copy with graph points is the one kept
-      copy->source = sourceIndex;
-      copy->line = line;
-      r->line = line;
-      r->graphPoints = true;
-    } else {
-      continue;
-    }
-    r->sourceIndex = sourceIndex;
-    r->source = source;
-    if (r->graphPoints && plots_) {
-      // Kept until the outputs are written: without the room the drawing grew into.
-      const std::string title = PlotTextOf(*r).title;
-      r->plot = TitledPlot(read.plot, title);
-      if (plotFiles_) r->plotFile = TitledPlot(read.plotFile, title);
-      r->plot.shrink_to_fit();
-      r->plotFile.shrink_to_fit();
+      DrawTitled(r, read);
+      same.push_back({model_.results.size(), read.values, sourceIndex, line, r.graphPoints});
+      model_.results.Add(std::move(r));
+    } else if (!copy->graphPoints && r.graphPoints) {
+      // The copy with graph points is the one kept.
+      *copy = {copy->index, copy->values, sourceIndex, line, true};
+      model_.results.Change(copy->index, [&](ReportResult& kept) {
+        kept.sourceIndex = sourceIndex;
+        kept.source = source;
+        kept.line = line;
+        kept.graphPoints = true;
+        DrawTitled(kept, read);
+      });
     }
   }
+}
+
+AssetResults ResultsOf(const ReportModel& model, const ReportAsset& asset) {
+  AssetResults results;
+  results.shown.reserve(asset.results.size());
+  for (const std::size_t i : asset.results) {
+    results.list.push_back(results.shown.emplace_back(model.results.Get(i)).get());
+  }
+  return results;
 }
 
 ReportModel ReportModelBuilder::Finish() {
@@ -225,8 +240,10 @@ ReportModel ReportModelBuilder::Finish() {
     model.testerSerial += (model.testerSerial.empty() ? "" : ", ") + serial;
   }
   if (model.sourceCount > 1) model.serviceDate.clear();
-  for (const ReportResult& r : model.results) {
-    switch (r.status.kind) {
+  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::size_t> index;
+  for (std::size_t i = 0; i < model.results.size(); ++i) {
+    const ResultStore::Shown r = model.results.Get(i);
+    switch (r->status.kind) {
       case DexalVerdict::Kind::Pass:
         ++model.passes;
         break;
@@ -237,26 +254,29 @@ ReportModel ReportModelBuilder::Finish() {
         ++model.others;
         break;
     }
-  }
-  std::map<std::tuple<std::string, std::string, std::string, std::string>, std::size_t> index;
-  for (const ReportResult& r : model.results) {
-    const auto key = std::make_tuple(r.assetId, r.assetMake, r.assetModel, r.assetSerial);
+    const auto key = std::make_tuple(r->assetId, r->assetMake, r->assetModel, r->assetSerial);
     auto [at, added] = index.emplace(key, model.assets.size());
     if (added) {
       model.assets.push_back(
-          {r.assetId, r.assetMake, r.assetModel, r.assetSerial, {}, {}, 0, {}, {}, {}});
+          {r->assetId, r->assetMake, r->assetModel, r->assetSerial, {}, {}, {}, 0, {}, {}, {}});
     }
-    model.assets[at->second].results.push_back(&r);
+    model.assets[at->second].results.push_back(i);
   }
   for (ReportAsset& asset : model.assets) {
-    asset.status = OverallStatus(asset.results);
-    asset.days = TestDays(asset);
+    const AssetResults results = ResultsOf(model, asset);
+    asset.status = OverallStatus(results.list);
+    asset.days = TestDays(results.list);
     const auto [first, last] = std::minmax_element(
-        asset.results.begin(), asset.results.end(),
+        results.list.begin(), results.list.end(),
         [](const ReportResult* a, const ReportResult* b) { return a->date < b->date; });
     asset.firstDate = (*first)->date.substr(0, 10);
     asset.lastDate = (*last)->date.substr(0, 10);
-    asset.drift = DriftNote(asset);
+    asset.lastStatus = (*std::max_element(results.list.begin(), results.list.end(),
+                                          [](const ReportResult* a, const ReportResult* b) {
+                                            return a->date < b->date;
+                                          }))
+                           ->status;
+    asset.drift = DriftNote(results.list);
   }
   const auto rank = [](const ReportAsset& a) {
     return a.status.kind == DexalVerdict::Kind::Fail ? 0 : a.drift.empty() ? 2 : 1;

@@ -17,27 +17,10 @@
 #include "csv/DexalColumnNames.h"
 #include "csv/DexalVerdict.h"
 #include "report/PulsePlot.h"
+#include "report/ReportResult.h"
+#include "report/ResultStore.h"
 
 namespace Dexal {
-
-// What a measurement is: its readable name and unit as the column's row names them
-// (csv/DexalColumnNames.cpp), the unit of some taken from the value ("60.0 bpm"), and the
-// column's header in the file. Shared by the measurements of every result: views of the column
-// table or of the model's texts.
-struct MeasurementLabel {
-  std::string_view name, unit, header;
-  auto operator<=>(const MeasurementLabel&) const = default;
-};
-
-// One measured or set value of a result.
-struct ReportMeasurement {
-  const MeasurementLabel* label = nullptr;
-  std::string value;      // the cell's text without the unit split from it; "not used" for no load
-  bool isNumber = false;  // value is a plain decimal number
-  [[nodiscard]] std::string_view name() const { return label->name; }
-  [[nodiscard]] std::string_view unit() const { return label->unit; }
-  [[nodiscard]] std::string_view header() const { return label->header; }
-};
 
 // The headers, names and units of a model's measurements that the column table does not hold,
 // and the labels, each kept once.
@@ -46,33 +29,14 @@ struct ReportTexts {
   std::set<MeasurementLabel> labels;
 };
 
-struct ReportResult {
-  std::size_t position = 0;  // 1 for the first result kept
-  std::string testerSerial, assetId, assetMake, assetModel, assetSerial;
-  std::string date, testType, comment;
-  DexalVerdict status;
-  std::vector<ReportMeasurement> measurements;  // NominalLoad and every test-specific cell
-  bool carriesPulse = false;                    // a test type whose results may hold a pulse
-  // Its graph points drawn when the section was read (they are not kept): the plot as the page
-  // shows it and as a file of its own; empty when the file has no graph points for it.
-  std::string plot, plotFile;
-  bool graphPoints = false;  // read with graph points
-  // Where it was read: the source's index among the files read, its name in the report and the
-  // line of its values.
-  std::size_t sourceIndex = 0;
-  std::string source;
-  std::size_t line = 0;
-  // The results of the same tester, asset, date and test type with other values: "FILE:LINE".
-  std::vector<std::string> conflicts;
-};
-
 struct ReportAsset {
   std::string assetId, assetMake, assetModel, assetSerial;
-  std::vector<const ReportResult*> results;  // in file order
-  DexalVerdict status;                       // Fail when any result failed
-  std::size_t days = 0;                      // the days it was tested on
-  std::string firstDate, lastDate;           // of its results, without the time of day
-  std::string drift;                         // its drift note (AssetHistory.h), if any
+  std::vector<std::size_t> results;  // of the model's results, in file order (ResultsOf)
+  DexalVerdict status;               // Fail when any result failed
+  DexalVerdict lastStatus;           // of its latest result
+  std::size_t days = 0;              // the days it was tested on
+  std::string firstDate, lastDate;   // of its results, without the time of day
+  std::string drift;                 // its drift note (AssetHistory.h), if any
 };
 
 // What a report shows of one or more CSV files.
@@ -83,12 +47,19 @@ struct ReportModel {
   // dates stand in the traceability block).
   std::string testerSerial, serviceDate;
   std::size_t sourceCount = 0;
-  std::vector<ReportResult> results;
+  ResultStore results;
   // Those with a failure first, then those with a drift note, then the rest; each group in
   // order of appearance.
   std::vector<ReportAsset> assets;
   std::size_t passes = 0, fails = 0, others = 0;
 };
+
+// An asset's results while they are shown: held by the model or read back.
+struct AssetResults {
+  std::vector<ResultStore::Shown> shown;
+  std::vector<const ReportResult*> list;  // in file order
+};
+AssetResults ResultsOf(const ReportModel& model, const ReportAsset& asset);
 
 // Reads files section by section, keeping what the report shows: so a report holds one
 // section's graph points at a time, however long the files. A result is the tester's serial,
@@ -109,9 +80,13 @@ class ReportModelBuilder {
     std::vector<ReadResult> results;
   };
 
-  // Plots are drawn only with `plots` (for a page that shows them).
-  explicit ReportModelBuilder(bool plotFiles, bool plots = true)
-      : plotFiles_(plotFiles), plots_(plots) {}
+  // Plots are drawn only with `plots` (for a page that shows them); results beyond
+  // `resultMemory` bytes are put aside in a temporary file (ResultStore).
+  explicit ReportModelBuilder(bool plotFiles, bool plots = true,
+                              std::size_t resultMemory = ResultStore::kDefaultBudget)
+      : plotFiles_(plotFiles), plots_(plots) {
+    model_.results = ResultStore(resultMemory);
+  }
   // Every section of the file; safe to call for several files at once.
   FileResults Read(DexalCSVreader& reader);
   // A file's results, the files in the order they were given; `source` names it in the report,
@@ -131,6 +106,7 @@ class ReportModelBuilder {
     std::size_t index;
     std::array<unsigned char, 32> values;
     std::size_t source, line;  // where it was read, for warnings
+    bool graphPoints;
   };
   // A measurement's header as the file has it, shown and named.
   struct Column {
@@ -140,6 +116,7 @@ class ReportModelBuilder {
   };
   const Column& ColumnOf(const std::string& header);
   ReportResult ResultFromSection(const DexalCsvSection& section);
+  void DrawTitled(ReportResult& result, const ReadResult& read) const;
   std::string_view Shared(std::string text);
   const MeasurementLabel* Label(const MeasurementLabel& label);
 

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "DexalVersion.h"
 #include "csv/DexalCSVreader.h"
@@ -79,17 +80,25 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
     const fs::path data = TestDataPath("report");
     const fs::path source = fs::is_directory(data / name) ? data / name : data / (name + ".csv");
     const std::string golden = (data / name).string();
-    TempDir dir;
-    std::string warnings;
-    for (const auto& [dialect, suffix] :
-         {std::pair{TableDialect::Rfc4180, ".table.csv"},
-          std::pair{TableDialect::Excel, ".excel.csv"},
-          std::pair{TableDialect::ExcelSemicolon, ".excel-semicolon.csv"}}) {
+    // Each dialect with the results held in memory, put aside in a file, or some of each.
+    for (const auto& [dialect, suffix, memory] :
+         {std::tuple{TableDialect::Rfc4180, ".table.csv", std::size_t{0}},
+          std::tuple{TableDialect::Excel, ".excel.csv", std::size_t{20000}},
+          std::tuple{TableDialect::ExcelSemicolon, ".excel-semicolon.csv",
+                     ResultStore::kDefaultBudget}}) {
+      SCOPED_TRACE(memory);
+      TempDir dir;
+      ReportRequest request{ReportInputsFrom({source.string()}),
+                            dir / "report.html",
+                            dir / "plots",
+                            dir / "table.csv",
+                            dialect,
+                            kMadeAt,
+                            dir / "records"};
+      request.resultMemory = memory;
       std::vector<std::string> said;
-      ASSERT_NO_THROW(
-          said = MakeReport({ReportInputsFrom({source.string()}), dir / "report.html",
-                             dir / "plots", dir / "table.csv", dialect, kMadeAt, dir / "records"}));
-      warnings.clear();
+      ASSERT_NO_THROW(said = MakeReport(request));
+      std::string warnings;
       for (std::string w : said) {
 #ifdef _WIN32
         w = ReplaceAll(w, "\\", "/");  // the paths as the golden spells them
@@ -97,22 +106,22 @@ TEST(ReportGolden, ReportPlotsAndTablesOfEachFile) {
         warnings += ReplaceAll(w, data.generic_string() + "/", "") + "\n";
       }
       ExpectGolden(ReadFileBytes(dir / "table.csv"), golden + suffix);
-    }
-    if (!warnings.empty() || fs::exists(golden + ".warnings")) {
-      ExpectGolden(warnings, golden + ".warnings");
-    }
-    ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
-                 golden + ".html");
-    // The plot files as they are, the assets' records as the report.
-    for (const std::string folder : {"plots", "records"}) {
-      const std::set<std::string> made = FileNames(dir / folder);
-      if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
-        EXPECT_EQ(made, FileNames(golden + "." + folder));
+      if (!warnings.empty() || fs::exists(golden + ".warnings")) {
+        ExpectGolden(warnings, golden + ".warnings");
       }
-      for (const std::string& file : made) {
-        const std::string bytes = ReadFileBytes(dir / folder / file);
-        ExpectGolden(folder == "plots" ? bytes : ReportAsGolden(bytes, dir / "plots"),
-                     golden + "." + folder + "/" + file);
+      ExpectGolden(ReportAsGolden(ReadFileBytes(dir / "report.html"), dir / "plots"),
+                   golden + ".html");
+      // The plot files as they are, the assets' records as the report.
+      for (const std::string folder : {"plots", "records"}) {
+        const std::set<std::string> made = FileNames(dir / folder);
+        if (std::getenv("DEXAL_REGENERATE_GOLDEN") == nullptr) {
+          EXPECT_EQ(made, FileNames(golden + "." + folder));
+        }
+        for (const std::string& file : made) {
+          const std::string bytes = ReadFileBytes(dir / folder / file);
+          ExpectGolden(folder == "plots" ? bytes : ReportAsGolden(bytes, dir / "plots"),
+                       golden + "." + folder + "/" + file);
+        }
       }
     }
   }
@@ -194,8 +203,8 @@ TEST(ReportParts, DriftNote) {
       r.date = "2020-01-0" + std::to_string(results.size()) + "T09:00:00";
       r.measurements.push_back({&kChargeTime, time, true});
     }
-    ReportAsset asset;
-    for (const ReportResult& r : results) asset.results.push_back(&r);
+    std::vector<const ReportResult*> asset;
+    for (const ReportResult& r : results) asset.push_back(&r);
     const std::string note = DriftNote(asset);
     return note.empty() ? "-" : note;
   });

@@ -97,15 +97,14 @@ def axis_reader(svg, cls, offset):
     return lambda y: v0 + (y - y0 - offset) * (v1 - v0) / (y1 - y0)
 
 
-def check_labels(name, svg, check, every_text):
-    """No label (a pulse plot's marks and width, a limit's) on a line, a mark or another text;
-    every_text: no text at all on another. A limit's label beside its limit line."""
+def check_labels(name, svg, check):
+    """No text on another; no label (a pulse plot's marks and width, a limit's) on a line or a
+    mark. A limit's label beside its limit line."""
     lines = polylines(svg)
     boxes = texts(svg)
     for i, (cls, text, box) in enumerate(boxes):
         for other_cls, other_text, other_box in boxes[i + 1:]:
-            if every_text or "label" in (cls, other_cls) or "limit" in (cls, other_cls):
-                check(not overlap(box, other_box), "%s: %r lies on %r" % (name, text, other_text))
+            check(not overlap(box, other_box), "%s: %r lies on %r" % (name, text, other_text))
         if cls in ("label", "limit"):
             for line, points in lines.items():
                 check(not any(box[0] <= x <= box[2] and box[1] <= y <= box[3]
@@ -128,7 +127,7 @@ def check_labels(name, svg, check, every_text):
 def check_plot(name, svg, graph, check):
     """One plot as the browser laid it out; a pulse plot against its section's graph rows (time,
     current, voltage)."""
-    boxes = check_labels(name, svg, check, graph is not None)
+    boxes = check_labels(name, svg, check)
     if graph is None:
         return
     lines = polylines(svg)
