@@ -54,4 +54,7 @@ bool MoveFileOnto(const std::filesystem::path& from, const std::filesystem::path
 // Makes the folder `path`, not its parents.
 bool MakeFolder(const std::filesystem::path& path, std::uint32_t& osError);
 
+// Makes `path` an empty file that only this user may read; fails when it exists.
+bool MakePrivateFile(const std::filesystem::path& path, std::uint32_t& osError);
+
 }  // namespace Dexal

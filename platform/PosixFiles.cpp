@@ -62,4 +62,11 @@ bool MakeFolder(const std::filesystem::path& path, std::uint32_t& osError) {
   return ::mkdir(path.c_str(), 0777) == 0 || Failed(osError);
 }
 
+bool MakePrivateFile(const std::filesystem::path& path, std::uint32_t& osError) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return Failed(osError);
+  ::close(fd);
+  return true;
+}
+
 }  // namespace Dexal

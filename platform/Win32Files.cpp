@@ -69,4 +69,13 @@ bool MakeFolder(const std::filesystem::path& path, std::uint32_t& osError) {
   return CreateDirectoryW(path.c_str(), nullptr) != 0 || Failed(osError);
 }
 
+// The user's temporary folder is the user's own: the file takes its rights.
+bool MakePrivateFile(const std::filesystem::path& path, std::uint32_t& osError) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed(osError);
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace Dexal

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/FileSystem.h"
 #include "platform/OsError.h"
 #include "platform/WideText.h"
 
@@ -104,7 +105,8 @@ ReportResult Read(Bytes& b) {
 
 }  // namespace
 
-// A file of the system's temporary folder, removed when the store ends.
+// A file of the system's temporary folder that only this user may read: removed as soon as it
+// is open where the system lets an open file go (POSIX), else when the store ends.
 struct ResultStore::File {
   std::filesystem::path path;
   std::fstream stream;
@@ -114,13 +116,19 @@ struct ResultStore::File {
   File() {
     std::random_device random;
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    for (int tries = 0; tries < 100 && !stream.is_open(); ++tries) {
+    std::uint32_t osError = 0;
+    bool made = false;
+    for (int tries = 0; tries < 100 && !made; ++tries) {
       path = folder / ("dexal-report-" + std::to_string(random()) + ".tmp");
+      made = MakePrivateFile(path, osError);
       std::error_code none;
-      if (std::filesystem::exists(path, none)) continue;
-      stream.open(path, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+      if (!made && !std::filesystem::exists(path, none)) break;  // not for want of a free name
     }
-    if (!stream.is_open()) Fail();
+    if (!made) Fail(OsErrorReason(osError));
+    stream.open(path, std::ios::in | std::ios::out | std::ios::binary);
+    if (!stream.is_open()) Fail(OsErrorReason(LastOsError()));
+    std::error_code notYet;
+    std::filesystem::remove(path, notYet);
   }
   ~File() {
     stream.close();
@@ -130,9 +138,9 @@ struct ResultStore::File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  [[noreturn]] void Fail() const {
-    throw std::runtime_error(Utf8FromPath(path) + ": cannot keep the results there (" +
-                             OsErrorReason(LastOsError()) + ")");
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw std::runtime_error(Utf8FromPath(path) + ": cannot keep the results there (" + reason +
+                             ")");
   }
 };
 
@@ -181,7 +189,7 @@ void ResultStore::PutAside(const ReportResult& result, Aside& at) {
   const std::lock_guard lock(file_->mutex);
   file_->stream.seekp(static_cast<std::streamoff>(file_->end));
   file_->stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!file_->stream) file_->Fail();
+  if (!file_->stream) file_->Fail(OsErrorReason(LastOsError()));
   at = {file_->end, bytes.size()};
   file_->end += bytes.size();
 }
@@ -192,7 +200,7 @@ ReportResult ResultStore::ReadBack(const Aside& at) const {
     const std::lock_guard lock(file_->mutex);
     file_->stream.seekg(static_cast<std::streamoff>(at.offset));
     file_->stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file_->stream) file_->Fail();
+    if (!file_->stream) file_->Fail(OsErrorReason(LastOsError()));
   }
   Bytes in{std::string_view(bytes)};
   return Read(in);

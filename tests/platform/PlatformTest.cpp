@@ -1,7 +1,8 @@
 // The platform layer, natively and under Wine: UTF-8 and wide text made from each other, and
 // 8-bit text read as UTF-8 or else Windows-1252, over platform/wide-text.txt (natively wchar_t
 // holds UTF-32, under Wine UTF-16); which paths name one file (platform/same-file.txt), the files
-// the open dialog chose (platform/open-dialog.txt) and how a failed write says why; natively,
+// the open dialog chose (platform/open-dialog.txt), how a failed write says why and a file only
+// the user may read; natively,
 // Ctrl-C, SIGTERM, SIGHUP: the first is noted, a second ends the process at once with status 130;
 // one that the program was started with ignored (a background job's) stays ignored.
 #include "platform/Desktop.h"
@@ -13,6 +14,7 @@
 
 #ifndef _WIN32
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +73,20 @@ TEST(FileSystem, FilesThatTheOpenDialogChose) {
     }
     return files;
   });
+}
+
+// The file a report puts its results aside in: new, empty, the user's alone.
+TEST(FileSystem, APrivateFileIsNewAndTheUsersAlone) {
+  const testing::TempDir dir;
+  std::uint32_t osError = 0;
+  ASSERT_TRUE(MakePrivateFile(dir / "aside.tmp", osError));
+  EXPECT_EQ(testing::ReadFileBytes(dir / "aside.tmp"), "");
+  EXPECT_FALSE(MakePrivateFile(dir / "aside.tmp", osError));
+#ifndef _WIN32
+  struct stat made {};
+  ASSERT_EQ(::stat((dir / "aside.tmp").c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0600u);
+#endif
 }
 
 TEST(FileSystem, AWriteThatFailsGivesTheSystemsReasonOnOneLine) {
