@@ -17,7 +17,7 @@ std::string DriftNote(const std::vector<const ReportResult*>& results);
 // date with the key measurements and the file of each, one trend plot (inline SVG) per key
 // measurement recorded on two days or more with its limit line, the drift note with its rule,
 // and the limits with their source where one applies to the asset's measurements.
-std::string AssetHistoryHtml(const std::vector<const ReportResult*>& results);
+std::string AssetHistoryHtml(const std::vector<const ReportResult*>& inFileOrder);
 
 // Its rules in the page's style sheet.
 extern const char* const kHistoryStyle;

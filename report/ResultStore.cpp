@@ -23,12 +23,12 @@ std::size_t BytesOf(const ReportResult& r) {
     bytes += text(*s);
   }
   for (const ReportMeasurement& m : r.measurements) bytes += text(m.value);
-  for (const std::string& c : r.conflicts) bytes += sizeof c + text(c);
+  for (const std::string& c : r.conflicts) bytes += sizeof(std::string) + text(c);
   return bytes;
 }
 
-// A result as bytes, and back. The labels are the model's own, which outlives its results: they
-// are kept as where they are.
+// A result as bytes, and back. The labels are the model's own, which outlive its results: each
+// is kept as its number in the store's list of them.
 class Bytes {
  public:
   explicit Bytes(std::string& out) : out_(&out) {}
@@ -57,7 +57,7 @@ class Bytes {
   std::string_view in_;
 };
 
-void Write(Bytes& b, const ReportResult& r) {
+void Write(Bytes& b, const ReportResult& r, ResultStore::Labels& labels) {
   b.Put(r.position);
   for (const std::string* s :
        {&r.testerSerial, &r.assetId, &r.assetMake, &r.assetModel, &r.assetSerial, &r.date,
@@ -67,7 +67,9 @@ void Write(Bytes& b, const ReportResult& r) {
   b.Put(static_cast<std::uint64_t>(r.status.kind));
   b.Put(r.measurements.size());
   for (const ReportMeasurement& m : r.measurements) {
-    b.Put(reinterpret_cast<std::uintptr_t>(m.label));
+    const auto [at, added] = labels.numbers.emplace(m.label, labels.list.size());
+    if (added) labels.list.push_back(m.label);
+    b.Put(at->second);
     b.Put(m.value);
     b.Put(m.isNumber ? 1 : 0);
   }
@@ -78,7 +80,7 @@ void Write(Bytes& b, const ReportResult& r) {
   for (const std::string& c : r.conflicts) b.Put(c);
 }
 
-ReportResult Read(Bytes& b) {
+ReportResult Read(Bytes& b, const ResultStore::Labels& labels) {
   ReportResult r;
   r.position = b.Number();
   for (std::string* s :
@@ -89,7 +91,7 @@ ReportResult Read(Bytes& b) {
   r.status.kind = static_cast<DexalVerdict::Kind>(b.Number());
   r.measurements.resize(b.Number());
   for (ReportMeasurement& m : r.measurements) {
-    m.label = reinterpret_cast<const MeasurementLabel*>(static_cast<std::uintptr_t>(b.Number()));
+    m.label = labels.list.at(b.Number());
     m.value = b.Text();
     m.isNumber = b.Number() != 0;
   }
@@ -185,7 +187,7 @@ void ResultStore::PutAside(const ReportResult& result, Aside& at) {
   if (!file_) file_ = std::make_unique<File>();
   std::string bytes;
   Bytes out(bytes);
-  Write(out, result);
+  Write(out, result, labels_);
   const std::lock_guard lock(file_->mutex);
   file_->stream.seekp(static_cast<std::streamoff>(file_->end));
   file_->stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -203,7 +205,7 @@ ReportResult ResultStore::ReadBack(const Aside& at) const {
     if (!file_->stream) file_->Fail(OsErrorReason(LastOsError()));
   }
   Bytes in{std::string_view(bytes)};
-  return Read(in);
+  return Read(in, labels_);
 }
 
 }  // namespace Dexal

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -43,8 +44,14 @@ class ResultStore {
     const ReportResult* result_ = nullptr;
     std::unique_ptr<ReportResult> readBack_;
   };
-  // Safe from several threads at once.
+  // Safe from several threads at once while none adds or changes a result.
   [[nodiscard]] Shown Get(std::size_t index) const;
+
+  // The labels of the results put aside, each kept as its number.
+  struct Labels {
+    std::vector<const MeasurementLabel*> list;
+    std::map<const MeasurementLabel*, std::uint64_t> numbers;
+  };
 
  private:
   struct Aside {
@@ -56,6 +63,7 @@ class ResultStore {
   std::size_t budget_, heldBytes_ = 0;
   std::deque<ReportResult> held_;
   std::vector<Aside> aside_;
+  Labels labels_;
   // The file the results beyond the budget are put in, made when the first one is.
   struct File;
   std::unique_ptr<File> file_;
