@@ -250,13 +250,13 @@ std::string DriftNote(const std::vector<const ReportResult*>& results) {
   return "";
 }
 
-std::string AssetHistoryHtml(const std::vector<const ReportResult*>& inFileOrder) {
-  if (TestDays(inFileOrder) < 2) return "";
+std::string AssetHistoryHtml(const ReportAsset& asset,
+                             const std::vector<const ReportResult*>& inFileOrder) {
+  if (asset.days < 2) return "";
   const std::vector<const ReportResult*> results = ByDate(inFileOrder);
   std::string html = "<section class=\"history\">\n<h3>History</h3>\n";
-  const std::string drift = DriftNote(inFileOrder);
-  if (!drift.empty()) {
-    html += "<p class=\"drift\">Drift: " + HtmlEscaped(drift) + ". <span class=\"rule\">" +
+  if (!asset.drift.empty()) {
+    html += "<p class=\"drift\">Drift: " + HtmlEscaped(asset.drift) + ". <span class=\"rule\">" +
             kDriftRule + "</span></p>\n";
   }
   // The key measurements that the asset's results hold.

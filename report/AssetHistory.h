@@ -16,8 +16,10 @@ std::string DriftNote(const std::vector<const ReportResult*>& results);
 // An asset's history, for an asset tested on more than one day (else empty): its results by
 // date with the key measurements and the file of each, one trend plot (inline SVG) per key
 // measurement recorded on two days or more with its limit line, the drift note with its rule,
-// and the limits with their source where one applies to the asset's measurements.
-std::string AssetHistoryHtml(const std::vector<const ReportResult*>& inFileOrder);
+// and the limits with their source where one applies to the asset's measurements. `asset` gives
+// its days and drift note, `inFileOrder` its results.
+std::string AssetHistoryHtml(const ReportAsset& asset,
+                             const std::vector<const ReportResult*>& inFileOrder);
 
 // Its rules in the page's style sheet.
 extern const char* const kHistoryStyle;

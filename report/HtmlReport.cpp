@@ -168,7 +168,7 @@ std::string AssetSectionHtml(const ReportAsset& a, const std::vector<const Repor
                              std::size_t resultCount, bool manySources) {
   std::string html = "<section class=\"asset\">\n<h2>" + HtmlEscaped(a.assetId) + " <small>" +
                      HtmlEscaped(a.assetMake) + " " + HtmlEscaped(a.assetModel) + ", serial " +
-                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(results);
+                     HtmlEscaped(a.assetSerial) + "</small></h2>\n" + AssetHistoryHtml(a, results);
   for (const ReportResult* r : results) AppendCard(html, *r, resultCount, manySources);
   return html + SignOffHtml(a.assetId) + "</section>\n";
 }

@@ -11,6 +11,9 @@
 
 namespace Dexal {
 
+// The threads for work that is spread over the cores: one a core, up to four.
+inline unsigned WorkingThreads() { return std::clamp(std::thread::hardware_concurrency(), 1U, 4U); }
+
 // Makes items 0 to count - 1 on up to `threads` threads (make(i), which must be safe to call
 // for several items at once) and takes each on the calling thread in order (take(i, item)), at
 // most `ahead` items begun and not yet taken (so that a long item holds back only so much). An

@@ -1,12 +1,10 @@
 #include "report/OutputFiles.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 #include "platform/FileSystem.h"
 #include "platform/OsError.h"
@@ -47,8 +45,6 @@ NextBytes Gathered(const NextBytes& next) {
     return !out.empty();
   };
 }
-
-unsigned WritingThreads() { return std::clamp(std::thread::hardware_concurrency(), 1U, 4U); }
 
 }  // namespace
 
@@ -130,7 +126,7 @@ void OutputFiles::WriteTemporaries() {
   const auto check = [this](std::size_t i, const Written& written) {
     if (!written.done) Fail(files_[i].path, "cannot be written", OsErrorReason(written.osError));
   };
-  MakeInParallelTakeInOrder<Written>(files_.size(), WritingThreads(), files_.size(), write, check);
+  MakeInParallelTakeInOrder<Written>(files_.size(), WorkingThreads(), files_.size(), write, check);
 }
 
 void OutputFiles::PutInPlace() {

@@ -366,9 +366,4 @@ std::string TitledPlot(const UntitledPlot& plot, const std::string& title) {
   return svg += plot.body;
 }
 
-std::string PulsePlotSvg(const DexalCsvSection& section, const PulsePlotText& text,
-                         bool standalone) {
-  return TitledPlot(DrawPulsePlot(section, text.widthLabel, standalone), text.title);
-}
-
 }  // namespace Dexal

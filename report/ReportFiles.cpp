@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <set>
-#include <thread>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -122,10 +121,9 @@ void AddRecords(const ReportRequest& request, const ReportModel& model,
   }
 }
 
-// The threads that read files: one a core, up to four. While one reads a long file the others
-// go on with the files after it, whose results wait for its turn: up to so many files.
+// While one thread reads a long file the others go on with the files after it, whose results
+// wait for its turn: up to so many files.
 constexpr std::size_t kFilesAhead = 64;
-unsigned ReadingThreads() { return std::clamp(std::thread::hardware_concurrency(), 1U, 4U); }
 
 }  // namespace
 
@@ -155,7 +153,7 @@ std::vector<std::string> MakeReport(const ReportRequest& request) {
     builder.Add(std::move(file.results), input.shown, input.name);
     sources.push_back(std::move(file.facts));
   };
-  MakeInParallelTakeInOrder<FileRead>(request.inputs.size(), ReadingThreads(), kFilesAhead, read,
+  MakeInParallelTakeInOrder<FileRead>(request.inputs.size(), WorkingThreads(), kFilesAhead, read,
                                       add);
   const ReportModel model = builder.Finish();
   const std::string madeAt = UtcTextFromSeconds(request.madeAt);

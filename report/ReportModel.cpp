@@ -78,17 +78,23 @@ DexalVerdict OverallStatus(const std::vector<const ReportResult*>& results) {
 
 }  // namespace
 
-PulsePlotText PlotTextOf(const ReportResult& result) {
-  PulsePlotText text;
-  text.title =
-      "Result " + std::to_string(result.position) + ": " + result.testType + ", " + result.assetId;
-  for (const ReportMeasurement& m : result.measurements) {
-    if (m.isNumber && m.unit() == "ms" && m.name() == "Pulse width") {
-      text.widthLabel = m.value + " ms";
-    }
-  }
-  return text;
+namespace {
+
+// What a result's plot says beside its curves: its title, and the width the file gives.
+std::string PlotTitle(const ReportResult& result) {
+  return "Result " + std::to_string(result.position) + ": " + result.testType + ", " +
+         result.assetId;
 }
+
+std::string WidthText(const ReportResult& result) {
+  std::string width;
+  for (const ReportMeasurement& m : result.measurements) {
+    if (m.isNumber && m.unit() == "ms" && m.name() == "Pulse width") width = m.value + " ms";
+  }
+  return width;
+}
+
+}  // namespace
 
 ReportResult ReportModelBuilder::ResultFromSection(const DexalCsvSection& section) {
   const auto& v = section.values;
@@ -160,7 +166,7 @@ ReportModelBuilder::FileResults ReportModelBuilder::Read(DexalCSVreader& reader)
     read.values = DigestOf(section.values, line);
     read.result = ResultFromSection(section);
     if (read.result.graphPoints && plots_) {
-      const std::string widthText = PlotTextOf(read.result).widthLabel;
+      const std::string widthText = WidthText(read.result);
       read.plot = DrawPulsePlot(section, widthText, false);
       if (plotFiles_) read.plotFile = DrawPulsePlot(section, widthText, true);
     }
@@ -171,7 +177,7 @@ ReportModelBuilder::FileResults ReportModelBuilder::Read(DexalCSVreader& reader)
 void ReportModelBuilder::DrawTitled(ReportResult& result, const ReadResult& read) const {
   if (!result.graphPoints || !plots_) return;
   // Kept until the outputs are written: without the room the drawing grew into.
-  const std::string title = PlotTextOf(result).title;
+  const std::string title = PlotTitle(result);
   result.plot = TitledPlot(read.plot, title);
   if (plotFiles_) result.plotFile = TitledPlot(read.plotFile, title);
   result.plot.shrink_to_fit();
@@ -266,16 +272,16 @@ ReportModel ReportModelBuilder::Finish() {
     const AssetResults results = ResultsOf(model, asset);
     asset.status = OverallStatus(results.list);
     asset.days = TestDays(results.list);
-    const auto [first, last] = std::minmax_element(
-        results.list.begin(), results.list.end(),
-        [](const ReportResult* a, const ReportResult* b) { return a->date < b->date; });
-    asset.firstDate = (*first)->date.substr(0, 10);
-    asset.lastDate = (*last)->date.substr(0, 10);
-    asset.lastStatus = (*std::max_element(results.list.begin(), results.list.end(),
-                                          [](const ReportResult* a, const ReportResult* b) {
-                                            return a->date < b->date;
-                                          }))
-                           ->status;
+    const auto byDate = [](const ReportResult* a, const ReportResult* b) {
+      return a->date < b->date;
+    };
+    const ReportResult* earliest =
+        *std::min_element(results.list.begin(), results.list.end(), byDate);
+    const ReportResult* latest =
+        *std::max_element(results.list.begin(), results.list.end(), byDate);
+    asset.firstDate = earliest->date.substr(0, 10);
+    asset.lastDate = latest->date.substr(0, 10);
+    asset.lastStatus = latest->status;
     asset.drift = DriftNote(results.list);
   }
   const auto rank = [](const ReportAsset& a) {
@@ -288,7 +294,7 @@ ReportModel ReportModelBuilder::Finish() {
 
 ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles) {
   ReportModelBuilder builder(plotFiles);
-  builder.Add(reader, "", "");
+  builder.Add(builder.Read(reader), "", "");
   return builder.Finish();
 }
 

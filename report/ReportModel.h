@@ -62,11 +62,12 @@ struct AssetResults {
 AssetResults ResultsOf(const ReportModel& model, const ReportAsset& asset);
 
 // Reads files section by section, keeping what the report shows: so a report holds one
-// section's graph points at a time, however long the files. A result is the tester's serial,
-// the Asset ID, the date and the test type: the same value line in a later file is counted once
-// (the copy with graph points kept); the same result with other values is a conflict, both kept
-// and each named in a warning. Plots as files of their own are drawn only with `plotFiles`.
-// Files may be read on several threads at once (Read); they are added in their order (Add).
+// section's graph points at a time for each file being read, however long the files. A result is
+// the tester's serial, the Asset ID, the date and the test type: the same value line in a later
+// file is counted once (the copy with graph points kept); the same result with other values is a
+// conflict, both kept and each named in a warning. Plots as files of their own are drawn only with
+// `plotFiles`. Files may be read on several threads at once (Read); they are added in their order
+// (Add).
 class ReportModelBuilder {
  public:
   // A section's result as one file gives it, before it meets the other files' results.
@@ -92,9 +93,6 @@ class ReportModelBuilder {
   // A file's results, the files in the order they were given; `source` names it in the report,
   // `messageName` in warnings.
   void Add(FileResults file, const std::string& source, const std::string& messageName);
-  void Add(DexalCSVreader& reader, const std::string& source, const std::string& messageName) {
-    Add(Read(reader), source, messageName);
-  }
   // The model, its assets and counts; `warnings` the conflicts found, each
   // "FILE:LINE and FILE:LINE: ...".
   ReportModel Finish();
@@ -132,8 +130,5 @@ class ReportModelBuilder {
 
 // One file's model.
 ReportModel ReportModelFromReader(DexalCSVreader& reader, bool plotFiles = false);
-
-// What a result's plot says beside its curves (shared by the page and the SVG files).
-PulsePlotText PlotTextOf(const ReportResult& result);
 
 }  // namespace Dexal

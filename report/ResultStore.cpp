@@ -1,5 +1,6 @@
 #include "report/ResultStore.h"
 
+#include <array>
 #include <cstring>
 #include <random>
 #include <stdexcept>
@@ -13,15 +14,20 @@
 namespace Dexal {
 namespace {
 
+// A result's texts of its own (not its measurements' or conflicts'), the same for a result
+// being read back as for one being written.
+template <typename Result>
+auto TextsOf(Result& r) {
+  return std::array{&r.testerSerial, &r.assetId, &r.assetMake, &r.assetModel,
+                    &r.assetSerial,  &r.date,    &r.testType,  &r.comment,
+                    &r.status.text,  &r.plot,    &r.plotFile,  &r.source};
+}
+
 // What a result takes in memory, near enough: itself and the texts beyond its strings' own room.
 std::size_t BytesOf(const ReportResult& r) {
   const auto text = [](const std::string& s) { return s.capacity() > 15 ? s.capacity() : 0; };
   std::size_t bytes = sizeof r + r.measurements.capacity() * sizeof(ReportMeasurement);
-  for (const std::string* s :
-       {&r.testerSerial, &r.assetId, &r.assetMake, &r.assetModel, &r.assetSerial, &r.date,
-        &r.testType, &r.comment, &r.status.text, &r.plot, &r.plotFile, &r.source}) {
-    bytes += text(*s);
-  }
+  for (const std::string* s : TextsOf(r)) bytes += text(*s);
   for (const ReportMeasurement& m : r.measurements) bytes += text(m.value);
   for (const std::string& c : r.conflicts) bytes += sizeof(std::string) + text(c);
   return bytes;
@@ -59,11 +65,7 @@ class Bytes {
 
 void Write(Bytes& b, const ReportResult& r, ResultStore::Labels& labels) {
   b.Put(r.position);
-  for (const std::string* s :
-       {&r.testerSerial, &r.assetId, &r.assetMake, &r.assetModel, &r.assetSerial, &r.date,
-        &r.testType, &r.comment, &r.status.text, &r.plot, &r.plotFile, &r.source}) {
-    b.Put(*s);
-  }
+  for (const std::string* s : TextsOf(r)) b.Put(*s);
   b.Put(static_cast<std::uint64_t>(r.status.kind));
   b.Put(r.measurements.size());
   for (const ReportMeasurement& m : r.measurements) {
